@@ -1,0 +1,167 @@
+// The menu proper: building the buttons, the Activate rules, pointer handling and redrawing.
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "buttons/menu_button.h"
+#include "config/application.h"
+
+namespace autorun {
+
+namespace {
+
+constexpr int32_t pictureSlots = 4;
+const char* const pictureKeys[pictureSlots] = {"NABitmap", "ABitmap", "PBitmap", "DBitmap"};
+
+// The pointer position as the window message packs it: two signed 16-bit numbers.
+int32_t pointerX(intptr_t position) {
+    return static_cast<int16_t>(position & 0xFFFF);
+}
+int32_t pointerY(intptr_t position) {
+    return static_cast<int16_t>((position >> 16) & 0xFFFF);
+}
+
+bool takesPart(const MenuButton& button) {
+    return !button.hidden && button.enabled;
+}
+
+bool isOn(const MenuButton& button, int32_t x, int32_t y) {
+    return button.rect.left <= x && x <= button.rect.right && button.rect.top <= y &&
+           y <= button.rect.bottom;
+}
+
+}  // namespace
+
+String buttonSection(uint32_t number) {
+    char digits[12];
+    decimalText(number, digits);
+    return String(concat(String("Button"), digits));
+}
+
+void Application::reinitialise() {
+    destroyButtons();
+    lookup("Main", "Buttons");
+    int32_t count = currentValue.length() > 0 ? std::atoi(currentValue.text()) : 0;
+    reloadAliases();
+    createButtons(count > 0 ? static_cast<uint32_t>(count) : 0);
+    redrawAll();
+}
+
+void Application::createButtons(uint32_t count) {
+    if (count > SIZE_MAX / sizeof(MenuButton)) return;
+    buttons = new (std::nothrow) MenuButton[count];
+    if (buttons == nullptr) return;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t n = i + 1;
+        MenuButton& button = buttons[i];
+        String section(buttonSection(n));
+
+        // The position is read under a guard: a missing value, or one that could not be copied
+        // for want of memory, hides the button.
+        uint32_t failuresBefore = String::allocationFailures();
+        int32_t top = 0;
+        int32_t left = 0;
+        lookup(section.text(), "Top");
+        bool found = currentValue.length() > 0;
+        if (found) {
+            top = std::atoi(currentValue.text());
+            lookup(section.text(), "Left");
+            found = currentValue.length() > 0;
+            if (found) left = std::atoi(currentValue.text());
+        }
+        if (!found || String::allocationFailures() != failuresBefore) button.hidden = true;
+
+        String names[pictureSlots];
+        for (int32_t k = 0; k < pictureSlots; ++k) {
+            lookup(section.text(), pictureKeys[k]);
+            names[k].assign(concat(baseDirectory, currentValue.text()));
+        }
+        button.setup(pictureSlots, names, Rect{left, top, 0, 0}, mainWindow.windowDC);
+        buttonCount = n;
+    }
+    applyActivateRules();
+}
+
+void Application::applyActivateRules() {
+    for (uint32_t n = 1; n <= buttonCount; ++n) {
+        lookup(buttonSection(n).text(), "Activate");
+        if (currentValue.length() == 0) continue;
+        String rules(currentValue);
+        applyRules(rules.text());
+    }
+}
+
+void Application::applyRules(char* item) {
+    while (item != nullptr) {
+        int32_t bar = findChar('|', item);
+        char* next = nullptr;
+        if (bar >= 0) {
+            item[bar] = '\0';
+            next = item + bar + 1;
+        }
+        int32_t n = wordCount(' ', item);
+        if (n == 0) return;
+        String* words = new (std::nothrow) String[n];
+        if (words == nullptr) return;
+        split(words, ' ', item);
+
+        bool stop = false;
+        if (n >= 2) {
+            const String& target = words[1];
+            bool flag = false;
+            if (find("BUTTON", target.text()) < 0) {
+                stop = true;
+            } else if (equals(words[0], "ENABLE")) {
+                flag = true;
+            } else if (!equals(words[0], "DISABLE")) {
+                stop = true;
+            }
+            // A rule whose target names no existing button, or that lacks its alias, is
+            // skipped; the next item still runs.
+            char digit = target.length() >= 7 ? target.text()[6] : '\0';
+            uint32_t number = digit >= '1' && digit <= '9' ? static_cast<uint32_t>(digit - '0') : 0;
+            if (!stop && number >= 1 && number <= buttonCount && n >= 3) {
+                aliases.findAlias(words[2].text(), currentValue);
+                bool present = currentValue.length() > 0;
+                buttons[number - 1].enabled = present ? flag : !flag;
+            }
+        }
+        delete[] words;
+        if (stop) return;
+        item = next;
+    }
+}
+
+void Application::handleClick(intptr_t position) {
+    int32_t x = pointerX(position);
+    int32_t y = pointerY(position);
+    for (uint32_t i = 0; i < buttonCount; ++i) {
+        MenuButton& button = buttons[i];
+        if (!takesPart(button) || !isOn(button, x, y)) continue;
+        button.press(mainWindow.windowDC);
+        // The commands may rebuild the buttons under us (a message sent while a program is
+        // waited for), so nothing here touches the button array afterwards.
+        runAction(static_cast<int32_t>(i));
+        return;
+    }
+}
+
+void Application::handlePointerMove(intptr_t position) {
+    int32_t x = pointerX(position);
+    int32_t y = pointerY(position);
+    for (uint32_t i = 0; i < buttonCount; ++i) {
+        MenuButton& button = buttons[i];
+        if (!takesPart(button)) continue;
+        if (isOn(button, x, y))
+            button.enterHover(mainWindow.windowDC);
+        else
+            button.leave(mainWindow.windowDC);
+    }
+}
+
+void Application::redrawAll() {
+    mainWindow.drawBackground();
+    for (uint32_t i = 0; i < buttonCount; ++i) buttons[i].drawState(mainWindow.windowDC);
+}
+
+}  // namespace autorun

@@ -1,0 +1,89 @@
+// The one program-wide state object: configuration text, aliases, buttons, window and scratch.
+#pragma once
+
+#include <cstdint>
+
+#include "config/alias_table.h"
+#include "config/text_string.h"
+#include "platform/handles.h"
+#include "platform/window_system.h"
+#include "shell/main_window.h"
+
+namespace autorun {
+
+class MenuButton;
+
+// The menu's own message: rebuild the buttons and read the registry again.
+constexpr uint32_t reinitialiseMessage = wm::user + 1;
+
+class Application {
+  public:
+    // Fixes the base directory from the current directory and reads autorun.ini whole.
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The instance the window procedure works on; set by construction.
+    static Application* instance();
+
+    // Configuration lookup: the answer is left in currentValue.
+    void lookup(const char* section, const char* key);
+    bool openSection(const char* name);
+    bool nextLine();
+    bool matchKey();
+
+    // Registry aliases.
+    void reloadAliases();
+    void parseAliasLine();
+
+    // Action commands of a button (index from 0).
+    void runAction(int32_t index);
+    void runCommand(uint32_t wordTotal, String* words);
+    void shellCommand(uint32_t wordTotal, String* words);
+    void postReinit();
+    void postClose();
+
+    // The button set.
+    void reinitialise();
+    void createButtons(uint32_t count);
+    void applyActivateRules();
+    void handleClick(intptr_t position);
+    void handlePointerMove(intptr_t position);
+    void redrawAll();
+
+    char* configText = nullptr;
+    MenuButton* buttons = nullptr;
+    AliasTable aliases;
+    WindowProcedure windowProcedure = nullptr;
+    String baseDirectory;
+    String currentKey;
+    String currentValue;
+    int32_t sectionCursor = 0;
+    int32_t sectionEnd = 0;
+    String currentLine;
+    MainWindow mainWindow;
+    uint32_t buttonCount = 0;
+
+  private:
+    void readBaseDirectory();
+    void loadConfiguration();
+    void destroyButtons();
+    void applyRules(char* rules);
+    void waitForProgram(ProcessHandle process);
+};
+
+// The section of button number (counted from 1): "Button" followed by the number in decimal.
+String buttonSection(uint32_t number);
+
+// The size of an open file in bytes, its position unchanged; 0 for a null file.
+int32_t fileSize(FileHandle file);
+
+// The window procedure of the menu's window class.
+intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// The program: registers the class, shows the menu and runs the message loop; returns 0.
+int32_t WinMain(InstanceHandle instance, InstanceHandle previousInstance, char* commandLine,
+                int32_t showCommand);
+
+}  // namespace autorun

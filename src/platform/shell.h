@@ -1,0 +1,10 @@
+// Handing documents to the shell.
+#pragma once
+
+namespace autorun::platform {
+
+// ShellExecuteA "open" of file with no owner and no parameters, in directory (null: none),
+// shown as the default says; the result is not reported.
+void shellOpen(const char* file, const char* directory);
+
+}  // namespace autorun::platform

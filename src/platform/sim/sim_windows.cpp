@@ -1,0 +1,431 @@
+// The simulated window system: classes, one window's frame and client area, queues and painting.
+#include <fstream>
+
+#include "platform/sim/sim_world.h"
+#include "platform/window_system.h"
+
+namespace autorun::sim {
+
+namespace {
+
+constexpr uint32_t childStyle = 0x40000000u;
+constexpr uint32_t workspaceColour = 0xABABAB;
+constexpr uintptr_t leftButtonFlag = 1;
+
+bool framed(uint32_t style) {
+    return (style & (ws::popup | childStyle)) == 0;
+}
+
+std::string windowName(uintptr_t window) {
+    if (window == 0) return "none";
+    return window == world().mainWindow ? "main" : hex(static_cast<uint32_t>(window));
+}
+
+std::string rectText(const Rect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+std::string messageText(const QueuedMessage& m) {
+    return "msg=" + std::to_string(m.message) + " wParam=" + std::to_string(m.wParam) +
+           " lParam=" + hex(static_cast<uint32_t>(m.lParam));
+}
+
+void fill(Message& out, const QueuedMessage& m) {
+    out.window = handle<WindowHandle>(m.window);
+    out.message = m.message;
+    out.wParam = m.wParam;
+    out.lParam = m.lParam;
+}
+
+void deliverSentMessages() {
+    World& w = world();
+    while (!w.sentFromOthers.empty()) {
+        QueuedMessage m = w.sentFromOthers.front();
+        w.sentFromOthers.pop_front();
+        callProcedure(m.window, m.message, m.wParam, m.lParam);
+    }
+}
+
+// The next message in the order the system hands them out: posted, input, quit, paint.
+// Returns false when there is none.
+bool nextMessage(QueuedMessage& m, bool remove) {
+    World& w = world();
+    for (std::deque<QueuedMessage>* queue : {&w.posted, &w.input}) {
+        if (!queue->empty()) {
+            m = queue->front();
+            if (remove) queue->pop_front();
+            return true;
+        }
+    }
+    if (w.quitPosted) {
+        m = QueuedMessage{0, wm::quit, 0, 0};
+        if (remove) w.quitPosted = false;
+        return true;
+    }
+    for (auto& [id, window] : w.windows) {
+        if (!window.destroyed && window.visible && window.needsPaint) {
+            m = QueuedMessage{id, wm::paint, 0, 0};
+            return true;
+        }
+    }
+    return false;
+}
+
+// With the queue empty: more input from the idle handler, else the main window is closed.
+bool waitForInput() {
+    World& w = world();
+    if (w.idle && w.idle()) return true;
+    if (liveWindow(w.mainWindow) != nullptr && !w.closedForLackOfInput) {
+        w.closedForLackOfInput = true;
+        w.posted.push_back(QueuedMessage{w.mainWindow, wm::close, 0, 0});
+        return true;
+    }
+    return false;
+}
+
+void queueInput(uint32_t message, uintptr_t wParam, int32_t x, int32_t y) {
+    uint32_t packed =
+        (static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF);
+    world().input.push_back(
+        QueuedMessage{world().mainWindow, message, wParam, static_cast<intptr_t>(packed)});
+}
+
+void destroyWindow(uintptr_t id) {
+    SimWindow* window = liveWindow(id);
+    if (window == nullptr) return;
+    window->visible = false;
+    callProcedure(id, wm::destroy, 0, 0);
+    window->destroyed = true;
+}
+
+}  // namespace
+
+SimWindow* liveWindow(uintptr_t window) {
+    auto it = world().windows.find(window);
+    return it == world().windows.end() || it->second.destroyed ? nullptr : &it->second;
+}
+
+intptr_t callProcedure(uintptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    SimWindow* w = liveWindow(window);
+    if (w == nullptr) return 0;
+    auto cls = world().classes.find(foldName(w->className));
+    if (cls == world().classes.end() || cls->second.procedure == nullptr) return 0;
+    return cls->second.procedure(handle<WindowHandle>(window), message, wParam, lParam);
+}
+
+Rect clientFor(const SimWindow& window) {
+    int32_t w = window.outer.right - window.outer.left;
+    int32_t h = window.outer.bottom - window.outer.top;
+    if (framed(window.style)) {
+        w -= 2 * world().frameWidth;
+        h -= 2 * world().frameHeight + world().captionHeight;
+    }
+    return Rect{0, 0, w > 0 ? w : 0, h > 0 ? h : 0};
+}
+
+void setScreenSize(int32_t width, int32_t height) {
+    world().screenWidth = width;
+    world().screenHeight = height;
+}
+
+void setMetrics(int32_t captionHeight, int32_t frameWidth, int32_t frameHeight) {
+    world().captionHeight = captionHeight;
+    world().frameWidth = frameWidth;
+    world().frameHeight = frameHeight;
+}
+
+WindowHandle mainWindow() {
+    return handle<WindowHandle>(world().mainWindow);
+}
+
+WindowInfo windowInfo(WindowHandle window) {
+    WindowInfo info;
+    auto it = world().windows.find(id(window));
+    if (it == world().windows.end()) return info;
+    const SimWindow& w = it->second;
+    info.exists = !w.destroyed;
+    info.visible = w.visible;
+    info.className = w.className;
+    info.title = w.title;
+    info.style = w.style;
+    info.window = w.outer;
+    info.client = clientFor(w);
+    return info;
+}
+
+bool classRegistered(const std::string& className) {
+    return world().classes.count(foldName(className)) > 0;
+}
+
+Image clientImage(WindowHandle window) {
+    Image image;
+    auto it = world().windows.find(id(window));
+    if (it == world().windows.end()) return image;
+    const Surface& s = *it->second.client;
+    image.width = s.width;
+    image.height = s.height;
+    image.pixels = s.pixels;
+    return image;
+}
+
+void move(int32_t x, int32_t y) {
+    queueInput(wm::mouseMove, 0, x, y);
+}
+
+void click(int32_t x, int32_t y) {
+    queueInput(wm::leftButtonDown, leftButtonFlag, x, y);
+    queueInput(wm::leftButtonUp, 0, x, y);
+}
+
+void doubleClick(int32_t x, int32_t y) {
+    // The second press becomes a double-click message only for classes that ask for it.
+    bool wanted = false;
+    if (SimWindow* w = liveWindow(world().mainWindow)) {
+        auto cls = world().classes.find(foldName(w->className));
+        wanted = cls != world().classes.end() && (cls->second.style & classDoubleClicks) != 0;
+    }
+    click(x, y);
+    queueInput(wanted ? wm::leftButtonDoubleClick : wm::leftButtonDown, leftButtonFlag, x, y);
+    queueInput(wm::leftButtonUp, 0, x, y);
+}
+
+void postToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    world().posted.push_back(QueuedMessage{world().mainWindow, message, wParam, lParam});
+}
+
+void sendFromOtherProcess(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    world().sentFromOthers.push_back(QueuedMessage{world().mainWindow, message, wParam, lParam});
+}
+
+void invalidate(bool erase) {
+    if (SimWindow* w = liveWindow(world().mainWindow)) {
+        w->needsPaint = true;
+        w->needsErase = w->needsErase || erase;
+    }
+}
+
+void setIdleHandler(std::function<bool()> handler) {
+    world().idle = std::move(handler);
+}
+
+}  // namespace autorun::sim
+
+namespace autorun::platform {
+
+using namespace sim;
+
+IconHandle loadIconFromFile(InstanceHandle, const char* path) {
+    std::optional<std::string> host = path != nullptr ? resolvePath(path) : std::nullopt;
+    bool icon = false;
+    if (host) {
+        std::ifstream in(*host, std::ios::binary);
+        char head[4] = {};
+        icon = in.read(head, 4) && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0;
+    }
+    uintptr_t h = icon ? newHandle() : 0;
+    record("LoadImageA file=" + quoted(path) +
+           " type=1 flags=0x10 result=" + (icon ? "icon" : "none"));
+    return handle<IconHandle>(h);
+}
+
+CursorHandle loadArrowCursor() {
+    record("LoadCursorA id=32512");
+    return handle<CursorHandle>(newHandle());
+}
+
+BrushHandle getSysColorBrush(int32_t index) {
+    record("GetSysColorBrush index=" + std::to_string(index));
+    return handle<BrushHandle>(newHandle());
+}
+
+bool registerClass(const WindowClass& windowClass) {
+    World& w = world();
+    std::string name = windowClass.className != nullptr ? windowClass.className : "";
+    bool fresh = !name.empty() && w.classes.count(foldName(name)) == 0;
+    if (fresh) {
+        w.classes[foldName(name)] = windowClass;
+        w.classNames[foldName(name)] = name;
+    }
+    record("RegisterClassExA class=" + quoted(windowClass.className) +
+           " style=" + hex(windowClass.style) + " icon=" + (windowClass.icon ? "yes" : "none") +
+           " result=" + (fresh ? "1" : "0"));
+    return fresh;
+}
+
+void unregisterClass(const char* className, InstanceHandle) {
+    record("UnregisterClassA class=" + quoted(className));
+    if (className != nullptr) world().classes.erase(foldName(className));
+}
+
+int32_t getSystemMetrics(int32_t index) {
+    World& w = world();
+    int32_t result = index == metricCaptionHeight ? w.captionHeight
+                     : index == metricFrameWidth  ? w.frameWidth
+                     : index == metricFrameHeight ? w.frameHeight
+                                                  : 0;
+    record("GetSystemMetrics index=" + std::to_string(index) + " result=" + std::to_string(result));
+    return result;
+}
+
+int32_t getDeviceCaps(DeviceContext, int32_t index) {
+    World& w = world();
+    int32_t result = index == capsHorizontalResolution ? w.screenWidth
+                     : index == capsVerticalResolution ? w.screenHeight
+                                                       : 0;
+    record("GetDeviceCaps index=" + std::to_string(index) + " result=" + std::to_string(result));
+    return result;
+}
+
+WindowHandle createWindow(const char* className, const char* title, uint32_t style, int32_t x,
+                          int32_t y, int32_t width, int32_t height, InstanceHandle) {
+    World& w = world();
+    record("CreateWindowExA class=" + quoted(className) + " title=" + quoted(title) +
+           " style=" + hex(style) + " x=" + std::to_string(x) + " y=" + std::to_string(y) +
+           " w=" + std::to_string(width) + " h=" + std::to_string(height));
+    if (className == nullptr || w.classes.count(foldName(className)) == 0) return nullptr;
+    uintptr_t h = newHandle();
+    SimWindow window;
+    window.className = className;
+    if (title != nullptr) window.title = std::string(title);
+    window.style = style;
+    window.outer = Rect{x, y, x + width, y + height};
+    Rect client = clientFor(window);
+    window.client->resize(client.right, client.bottom, 0);
+    w.windows[h] = window;
+    if (w.mainWindow == 0) w.mainWindow = h;
+    return handle<WindowHandle>(h);
+}
+
+void showWindow(WindowHandle window, int32_t command) {
+    record("ShowWindow cmd=" + std::to_string(command));
+    SimWindow* w = liveWindow(id(window));
+    if (w == nullptr || command == 0 || w->visible) return;
+    w->visible = true;
+    w->needsPaint = true;
+    w->needsErase = true;
+}
+
+void updateWindow(WindowHandle window) {
+    record("UpdateWindow");
+    SimWindow* w = liveWindow(id(window));
+    if (w != nullptr && w->visible && w->needsPaint) callProcedure(id(window), wm::paint, 0, 0);
+}
+
+Rect getClientRect(WindowHandle window) {
+    SimWindow* w = liveWindow(id(window));
+    Rect r = w != nullptr ? clientFor(*w) : Rect{};
+    record("GetClientRect result=" + rectText(r));
+    return r;
+}
+
+Rect getWindowRect(WindowHandle window) {
+    SimWindow* w = liveWindow(id(window));
+    Rect r = w != nullptr ? w->outer : Rect{};
+    record("GetWindowRect result=" + rectText(r));
+    return r;
+}
+
+void setWindowSize(WindowHandle window, int32_t cx, int32_t cy) {
+    record("SetWindowPos cx=" + std::to_string(cx) + " cy=" + std::to_string(cy));
+    SimWindow* w = liveWindow(id(window));
+    if (w == nullptr) return;
+    Rect before = clientFor(*w);
+    w->outer.right = w->outer.left + (cx > 0 ? cx : 0);
+    w->outer.bottom = w->outer.top + (cy > 0 ? cy : 0);
+    Rect after = clientFor(*w);
+    w->client->resize(after.right, after.bottom, 0);
+    // Uncovered parts of a window that grew have to be painted.
+    if (w->visible && (after.right > before.right || after.bottom > before.bottom)) {
+        w->needsPaint = true;
+        w->needsErase = true;
+    }
+}
+
+bool isWindow(WindowHandle window) {
+    bool live = liveWindow(id(window)) != nullptr;
+    record(std::string("IsWindow result=") + (live ? "1" : "0"));
+    return live;
+}
+
+int32_t getMessage(Message& message) {
+    QueuedMessage m;
+    for (;;) {
+        deliverSentMessages();
+        if (nextMessage(m, true)) break;
+        if (!waitForInput()) {
+            m = QueuedMessage{0, wm::quit, 0, 0};
+            break;
+        }
+    }
+    fill(message, m);
+    int32_t result = m.message == wm::quit ? 0 : 1;
+    record("GetMessageA result=" + std::to_string(result) + " " + messageText(m));
+    return result;
+}
+
+bool peekMessage(Message& message, bool remove) {
+    deliverSentMessages();
+    QueuedMessage m;
+    bool found = nextMessage(m, remove);
+    if (!found && remove && waitForInput()) found = nextMessage(m, remove);
+    if (found) fill(message, m);
+    record(std::string("PeekMessageA remove=") + (remove ? "1" : "0") +
+           " result=" + (found ? "1 " + messageText(m) : "0"));
+    return found;
+}
+
+void translateMessage(const Message& message) {
+    record("TranslateMessage msg=" + std::to_string(message.message));
+}
+
+intptr_t dispatchMessage(const Message& message) {
+    record("DispatchMessageA msg=" + std::to_string(message.message));
+    return callProcedure(id(message.window), message.message, message.wParam, message.lParam);
+}
+
+bool postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    // A null window posts to the thread, whose messages no window procedure sees.
+    bool posted = window == nullptr || liveWindow(id(window)) != nullptr;
+    if (posted) world().posted.push_back(QueuedMessage{id(window), message, wParam, lParam});
+    record("PostMessageA window=" + windowName(id(window)) + " msg=" + std::to_string(message) +
+           " result=" + (posted ? "1" : "0"));
+    return posted;
+}
+
+intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    record("SendMessageA msg=" + std::to_string(message));
+    return callProcedure(id(window), message, wParam, lParam);
+}
+
+void postQuitMessage(int32_t exitCode) {
+    record("PostQuitMessage code=" + std::to_string(exitCode));
+    world().quitPosted = true;
+}
+
+intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
+    record("DefWindowProcA msg=" + std::to_string(message));
+    SimWindow* w = liveWindow(id(window));
+    if (w == nullptr) return 0;
+    switch (message) {
+        case wm::paint: {
+            // BeginPaint: the invalid area is erased first, then the window is valid again.
+            bool erase = w->needsErase;
+            w->needsPaint = false;
+            w->needsErase = false;
+            if (erase) callProcedure(id(window), wm::eraseBackground, 0, 0);
+            return 0;
+        }
+        case wm::eraseBackground: {
+            for (uint32_t& pixel : w->client->pixels) pixel = workspaceColour;
+            return 1;
+        }
+        case wm::close:
+            destroyWindow(id(window));
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace autorun::platform

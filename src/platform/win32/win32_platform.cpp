@@ -1,0 +1,340 @@
+// The platform on real Windows: every operation is the Win32 ANSI call it is named after.
+#define WIN32_LEAN_AND_MEAN
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <new>
+
+#include "config/application.h"
+#include "platform/drawing.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/startup.h"
+#include "platform/window_system.h"
+
+namespace autorun {
+
+namespace {
+
+template <typename To, typename From>
+To as(From from) {
+    return reinterpret_cast<To>(from);
+}
+
+// Installers marked as needing administrator rights make CreateProcess fail with this code
+// (ERROR_ELEVATION_REQUIRED, which older headers lack).
+constexpr DWORD elevationRequiredError = 740;
+
+FILE* stream(FileHandle file) {
+    return as<FILE*>(file);
+}
+
+// The menu's procedure; the class is registered with the trampoline below, which has the
+// calling convention the window system expects.
+WindowProcedure menuProcedure = nullptr;
+
+LRESULT CALLBACK trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return menuProcedure(as<WindowHandle>(window), message, wParam, lParam);
+}
+
+MSG toMsg(const Message& message) {
+    MSG msg{};
+    msg.hwnd = as<HWND>(message.window);
+    msg.message = message.message;
+    msg.wParam = message.wParam;
+    msg.lParam = message.lParam;
+    msg.time = static_cast<DWORD>(GetMessageTime());
+    DWORD pos = GetMessagePos();
+    msg.pt.x = static_cast<short>(LOWORD(pos));
+    msg.pt.y = static_cast<short>(HIWORD(pos));
+    return msg;
+}
+
+void fromMsg(const MSG& msg, Message& message) {
+    message.window = as<WindowHandle>(msg.hwnd);
+    message.message = msg.message;
+    message.wParam = msg.wParam;
+    message.lParam = msg.lParam;
+}
+
+Rect fromRect(const RECT& r) {
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+namespace platform {
+
+void hardenProcess() {
+    // Menus run from download folders and removable media, where a DLL planted beside the
+    // program would otherwise be found first. The calls are looked up because systems before
+    // Windows 7 with KB2533623 lack SetDefaultDllDirectories.
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return;
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+    auto setDefault = as<SetDefaultDllDirectoriesFn>(
+        as<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    auto setDirectory =
+        as<SetDllDirectoryFn>(as<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    if (setDirectory != nullptr) setDirectory("");
+}
+
+uint32_t getCurrentDirectory(uint32_t size, char* buffer) {
+    return GetCurrentDirectoryA(size, buffer);
+}
+
+FileHandle openFile(const char* path) {
+    if (path == nullptr || path[0] == '\0') return nullptr;
+    return as<FileHandle>(std::fopen(path, "rb"));
+}
+
+uint32_t readFile(FileHandle file, void* buffer, uint32_t count) {
+    return static_cast<uint32_t>(std::fread(buffer, 1, count, stream(file)));
+}
+
+bool seekFile(FileHandle file, int32_t offset, SeekFrom from) {
+    return std::fseek(stream(file), offset, from == SeekFrom::end ? SEEK_END : SEEK_SET) == 0;
+}
+
+int32_t tellFile(FileHandle file) {
+    return static_cast<int32_t>(std::ftell(stream(file)));
+}
+
+void closeFile(FileHandle file) {
+    std::fclose(stream(file));
+}
+
+char* readRegistryText(const char* keyPath, const char* valueName) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    char* text = nullptr;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
+        size < 0x7FFFFFFF) {
+        BYTE* data = new (std::nothrow) BYTE[size + 1];
+        DWORD got = size;
+        if (data != nullptr &&
+            RegQueryValueExA(key, valueName, nullptr, nullptr, data, &got) == ERROR_SUCCESS) {
+            // The data need not end in a zero byte; only the bytes actually returned count.
+            if (got > size) got = size;
+            DWORD length = 0;
+            while (length < got && data[length] != 0) ++length;
+            data[length] = 0;
+            text = as<char*>(data);
+            data = nullptr;
+        }
+        delete[] data;
+    }
+    RegCloseKey(key);
+    return text;
+}
+
+StartResult startProcess(char* commandLine, const char* workingDirectory, StartedProcess& out) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                       nullptr, workingDirectory, &startup, &info)) {
+        out.process = as<ProcessHandle>(info.hProcess);
+        out.thread = as<ProcessHandle>(info.hThread);
+        return StartResult::started;
+    }
+    return GetLastError() == elevationRequiredError ? StartResult::elevationRequired
+                                                    : StartResult::failed;
+}
+
+ProcessHandle startThroughShell(const char* program, const char* argument,
+                                const char* workingDirectory) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = "open";
+    info.lpFile = program;
+    info.lpParameters = argument;
+    info.lpDirectory = workingDirectory;
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) return nullptr;
+    return as<ProcessHandle>(info.hProcess);
+}
+
+WaitResult waitProcess(ProcessHandle process, uint32_t milliseconds) {
+    // Only a timeout means the program still runs; a failed wait must not keep the menu
+    // waiting for ever.
+    return WaitForSingleObject(as<HANDLE>(process), milliseconds) == WAIT_TIMEOUT
+               ? WaitResult::running
+               : WaitResult::ended;
+}
+
+void closeHandle(ProcessHandle handle) {
+    if (handle != nullptr) CloseHandle(as<HANDLE>(handle));
+}
+
+void shellOpen(const char* file, const char* directory) {
+    ShellExecuteA(nullptr, "open", file, nullptr, directory, SW_SHOWDEFAULT);
+}
+
+IconHandle loadIconFromFile(InstanceHandle instance, const char* path) {
+    return as<IconHandle>(
+        LoadImageA(as<HINSTANCE>(instance), path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+}
+
+CursorHandle loadArrowCursor() {
+    return as<CursorHandle>(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+BrushHandle getSysColorBrush(int32_t index) {
+    return as<BrushHandle>(GetSysColorBrush(index));
+}
+
+bool registerClass(const WindowClass& windowClass) {
+    menuProcedure = windowClass.procedure;
+    WNDCLASSEXA record{};
+    record.cbSize = sizeof record;
+    record.style = windowClass.style;
+    record.lpfnWndProc = trampoline;
+    record.hInstance = as<HINSTANCE>(windowClass.instance);
+    record.hIcon = as<HICON>(windowClass.icon);
+    record.hCursor = as<HCURSOR>(windowClass.cursor);
+    record.hbrBackground = as<HBRUSH>(windowClass.background);
+    record.lpszClassName = windowClass.className;
+    return RegisterClassExA(&record) != 0;
+}
+
+void unregisterClass(const char* className, InstanceHandle instance) {
+    UnregisterClassA(className, as<HINSTANCE>(instance));
+}
+
+int32_t getSystemMetrics(int32_t index) {
+    return GetSystemMetrics(index);
+}
+
+int32_t getDeviceCaps(DeviceContext dc, int32_t index) {
+    return GetDeviceCaps(as<HDC>(dc), index);
+}
+
+WindowHandle createWindow(const char* className, const char* title, uint32_t style, int32_t x,
+                          int32_t y, int32_t width, int32_t height, InstanceHandle instance) {
+    return as<WindowHandle>(CreateWindowExA(0, className, title, style, x, y, width, height,
+                                            nullptr, nullptr, as<HINSTANCE>(instance), nullptr));
+}
+
+void showWindow(WindowHandle window, int32_t command) {
+    ShowWindow(as<HWND>(window), command);
+}
+
+void updateWindow(WindowHandle window) {
+    UpdateWindow(as<HWND>(window));
+}
+
+Rect getClientRect(WindowHandle window) {
+    RECT r{};
+    GetClientRect(as<HWND>(window), &r);
+    return fromRect(r);
+}
+
+Rect getWindowRect(WindowHandle window) {
+    RECT r{};
+    GetWindowRect(as<HWND>(window), &r);
+    return fromRect(r);
+}
+
+void setWindowSize(WindowHandle window, int32_t cx, int32_t cy) {
+    SetWindowPos(as<HWND>(window), nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+bool isWindow(WindowHandle window) {
+    return IsWindow(as<HWND>(window)) != FALSE;
+}
+
+DeviceContext getDC(WindowHandle window) {
+    return as<DeviceContext>(GetDC(as<HWND>(window)));
+}
+
+void releaseDC(WindowHandle window, DeviceContext dc) {
+    ReleaseDC(as<HWND>(window), as<HDC>(dc));
+}
+
+int32_t getMessage(Message& message) {
+    MSG msg{};
+    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+    fromMsg(msg, message);
+    return result;
+}
+
+bool peekMessage(Message& message, bool remove) {
+    MSG msg{};
+    BOOL result = PeekMessageA(&msg, nullptr, 0, 0, remove ? PM_REMOVE : PM_NOREMOVE);
+    fromMsg(msg, message);
+    return result != FALSE;
+}
+
+void translateMessage(const Message& message) {
+    MSG msg = toMsg(message);
+    TranslateMessage(&msg);
+}
+
+intptr_t dispatchMessage(const Message& message) {
+    MSG msg = toMsg(message);
+    return DispatchMessageA(&msg);
+}
+
+bool postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return PostMessageA(as<HWND>(window), message, wParam, lParam) != FALSE;
+}
+
+intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return SendMessageA(as<HWND>(window), message, wParam, lParam);
+}
+
+void postQuitMessage(int32_t exitCode) {
+    PostQuitMessage(exitCode);
+}
+
+intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return DefWindowProcA(as<HWND>(window), message, wParam, lParam);
+}
+
+BitmapHandle createDIBitmap(DeviceContext dc, const BitmapInfoHeader& header, const void* pixels,
+                            const BitmapInfo& info) {
+    return as<BitmapHandle>(CreateDIBitmap(as<HDC>(dc), as<const BITMAPINFOHEADER*>(&header),
+                                           CBM_INIT, pixels, as<const BITMAPINFO*>(&info),
+                                           DIB_RGB_COLORS));
+}
+
+DeviceContext createCompatibleDC(DeviceContext dc) {
+    return as<DeviceContext>(CreateCompatibleDC(as<HDC>(dc)));
+}
+
+void selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap) {
+    SelectObject(as<HDC>(memoryDC), as<HBITMAP>(bitmap));
+}
+
+void bitBlt(DeviceContext destination, int32_t x, int32_t y, int32_t width, int32_t height,
+            DeviceContext source) {
+    BitBlt(as<HDC>(destination), x, y, width, height, as<HDC>(source), 0, 0, SRCCOPY);
+}
+
+void deleteDC(DeviceContext dc) {
+    DeleteDC(as<HDC>(dc));
+}
+
+void deleteBitmap(BitmapHandle bitmap) {
+    DeleteObject(as<HBITMAP>(bitmap));
+}
+
+}  // namespace platform
+}  // namespace autorun
+
+// The entry point the system calls; the menu itself needs only the instance handle.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    return autorun::WinMain(autorun::as<autorun::InstanceHandle>(instance),
+                            autorun::as<autorun::InstanceHandle>(previous), commandLine,
+                            showCommand);
+}
