@@ -1,7 +1,9 @@
 // The platform on real Windows: every operation is the Win32 ANSI call it is named after.
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
+
+// The shell's declarations need the types of <windows.h> first.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <new>
