@@ -48,7 +48,8 @@ void Application::reinitialise() {
 }
 
 void Application::createButtons(uint32_t count) {
-    if (count > SIZE_MAX / sizeof(MenuButton)) return;
+    // A count whose array would not fit the address space gives no buttons.
+    if (uint64_t{count} * sizeof(MenuButton) > uint64_t{SIZE_MAX} / 2) return;
     buttons = new (std::nothrow) MenuButton[count];
     if (buttons == nullptr) return;
     for (uint32_t i = 0; i < count; ++i) {
