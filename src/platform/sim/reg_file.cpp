@@ -180,7 +180,8 @@ struct Parser {
             if (colon == std::string::npos) return fail("hex values need a \":\"");
             std::string kind = lower.substr(3, colon - 3);
             if (!kind.empty()) {
-                if (kind.size() < 3 || kind.front() != '(' || kind.back() != ')' ||
+                if (kind.size() < 3 || kind.size() > 10 || kind.front() != '(' ||
+                    kind.back() != ')' ||
                     kind.find_first_not_of("0123456789abcdef", 1) != kind.size() - 1) {
                     return fail("\"hex" + kind + "\" is not a value type");
                 }
