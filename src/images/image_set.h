@@ -10,7 +10,7 @@ namespace autorun {
 
 // The largest picture side, and pixel count, the reader accepts; larger pictures are empty.
 constexpr int32_t maxPictureSide = 16384;
-constexpr int64_t maxPicturePixels = int64_t{1} << 24;
+constexpr int64_t maxPicturePixels = int64_t{1} << 23;
 
 // One picture. A picture is empty exactly when header.biWidth is 0.
 struct ImageRecord {
