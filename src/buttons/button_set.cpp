@@ -43,7 +43,9 @@ void Application::reinitialise() {
     lookup("Main", "Buttons");
     int32_t count = currentValue.length() > 0 ? std::atoi(currentValue.text()) : 0;
     reloadAliases();
-    createButtons(count > 0 ? static_cast<uint32_t>(count) : 0);
+    // A negative count, or one beyond what a menu can show, builds no buttons.
+    createButtons(
+        count > 0 && static_cast<uint32_t>(count) <= maxButtons ? static_cast<uint32_t>(count) : 0);
     redrawAll();
 }
 

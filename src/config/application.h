@@ -16,6 +16,9 @@ class MenuButton;
 // The menu's own message: rebuild the buttons and read the registry again.
 constexpr uint32_t reinitialiseMessage = wm::user + 1;
 
+// The most buttons a menu builds; a larger count builds none, as one that cannot be allocated.
+constexpr uint32_t maxButtons = 1024;
+
 class Application {
   public:
     // Fixes the base directory from the current directory and reads autorun.ini whole.
@@ -66,6 +69,14 @@ class Application {
     uint32_t buttonCount = 0;
 
   private:
+    // Where the headers of the sections the menu itself reads first occur: [Main], [Registry]
+    // and [Button1] to [Button1024]; -1 where there is none. Found in one pass over the text,
+    // so that a large file does not make every lookup search all of it again.
+    static constexpr uint32_t indexedSections = 2 + maxButtons;
+    int32_t sectionIndex[indexedSections];
+    bool sectionIndexBuilt = false;
+    void buildSectionIndex();
+
     void readBaseDirectory();
     void loadConfiguration();
     void destroyButtons();

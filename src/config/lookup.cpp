@@ -9,6 +9,31 @@ bool endsLine(char c) {
     return c == '\r' || c == '\n';
 }
 
+bool matchesFolded(const char* text, int32_t length, const char* name) {
+    int32_t i = 0;
+    for (; i < length && name[i] != '\0'; ++i) {
+        if (fold(text[i]) != fold(name[i])) return false;
+    }
+    return i == length && name[i] == '\0';
+}
+
+// The index slot of a section name of the given length: 0 Main, 1 Registry, 1 + n Button<n>
+// (n written as the menu writes it, without leading zeros); -1 for every other name.
+int32_t sectionSlot(const char* name, int32_t length) {
+    if (matchesFolded(name, length, "Main")) return 0;
+    if (matchesFolded(name, length, "Registry")) return 1;
+    const int32_t prefix = 6;
+    if (length <= prefix || length > prefix + 4 || !matchesFolded(name, prefix, "Button"))
+        return -1;
+    if (name[prefix] == '0') return -1;
+    int32_t n = 0;
+    for (int32_t i = prefix; i < length; ++i) {
+        if (name[i] < '0' || name[i] > '9') return -1;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n >= 1 && static_cast<uint32_t>(n) <= maxButtons ? 1 + n : -1;
+}
+
 }  // namespace
 
 void Application::lookup(const char* section, const char* key) {
@@ -21,9 +46,37 @@ void Application::lookup(const char* section, const char* key) {
     }
 }
 
+void Application::buildSectionIndex() {
+    for (int32_t& start : sectionIndex) start = -1;
+    sectionIndexBuilt = true;
+    if (configText == nullptr) return;
+    // A header is a "[" whose next bracket is "]"; the first occurrence of each name counts.
+    for (int32_t p = 0; configText[p] != '\0';) {
+        if (configText[p] != '[') {
+            ++p;
+            continue;
+        }
+        int32_t q = p + 1;
+        while (configText[q] != '\0' && configText[q] != '[' && configText[q] != ']') ++q;
+        if (configText[q] == ']') {
+            int32_t slot = sectionSlot(configText + p + 1, q - p - 1);
+            if (slot >= 0 && sectionIndex[slot] < 0) sectionIndex[slot] = p;
+            ++q;
+        }
+        p = q;
+    }
+}
+
 bool Application::openSection(const char* name) {
     String header(concat(concat(String("["), name), "]"));
-    int32_t p = find(header.text(), configText);
+    int32_t slot = name != nullptr ? sectionSlot(name, textSize(name) - 1) : -1;
+    int32_t p = -1;
+    if (slot >= 0) {
+        if (!sectionIndexBuilt) buildSectionIndex();
+        p = sectionIndex[slot];
+    } else {
+        p = find(header.text(), configText);
+    }
     if (p < 0) return false;
     int32_t start = p + header.length();
     int32_t end = start;

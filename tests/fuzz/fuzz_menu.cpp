@@ -69,6 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     });
     {
         Application app;
+        // The section index must find exactly what a search of the whole text finds.
+        for (const char* name :
+             {"Main", "Registry", "Button1", "button2", "BUTTON10", "Button1024"}) {
+            String header(concat(concat(String("["), name), "]"));
+            int32_t expected = find(header.text(), app.configText);
+            app.sectionCursor = -7;
+            bool found = app.openSection(name);
+            if (found != (expected >= 0) ||
+                (found && app.sectionCursor != expected + header.length())) {
+                __builtin_trap();
+            }
+        }
         WinMain(nullptr, nullptr, nullptr, 0);
     }
     sim::reset();
