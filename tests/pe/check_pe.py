@@ -67,7 +67,9 @@ class Image:
 
     def resources(self, type_id):
         """The data of every resource of the given numeric type."""
-        base_rva, _ = self.directories[2]
+        base_rva, base_size = self.directories[2]
+        if base_size == 0:
+            return []
         base = self.offset(base_rva)
 
         def entries(directory):
