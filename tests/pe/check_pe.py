@@ -26,6 +26,8 @@ class Image:
             "<HHIIIHH", data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
+        if self.magic != 0x10B:
+            raise ValueError("not a 32-bit (PE32) image")
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
         directory_count = struct.unpack_from("<I", data, opt + 92)[0]
         self.directories = [struct.unpack_from("<II", data, opt + 96 + 8 * i) for i in range(directory_count)]
@@ -100,7 +102,6 @@ def main(path):
             failures.append(message)
 
     expect(image.machine == IMAGE_FILE_MACHINE_I386, "not a 32-bit x86 image")
-    expect(image.magic == 0x10B, "not a PE32 optional header")
     expect(image.subsystem == SUBSYSTEM_WINDOWS_GUI, "not a GUI program (a console would open)")
     expect(image.dll_characteristics & DYNAMIC_BASE, "no DYNAMIC_BASE: the image is not relocated by ASLR")
     expect(image.dll_characteristics & NX_COMPAT, "no NX_COMPAT: data pages would be executable")
