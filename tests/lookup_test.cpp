@@ -66,9 +66,9 @@ const Answer workedAnswers[] = {
     {"Button3", "Top", ""},
 };
 
-class WorkedExample : public SimTest, public ::testing::WithParamInterface<const char*> {};
+class IniWorkedExample : public SimTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(WorkedExample, EveryRowAnswers) {
+TEST_P(IniWorkedExample, EveryRowAnswers) {
     writeIni(joinLines(workedExample, GetParam()));
     Application& app = start();
     for (const Answer& row : workedAnswers) {
@@ -80,7 +80,7 @@ TEST_P(WorkedExample, EveryRowAnswers) {
     }
 }
 
-TEST_P(WorkedExample, LookupsLeaveTheTextAsLoaded) {
+TEST_P(IniWorkedExample, LookupsLeaveTheTextAsLoaded) {
     std::string content = joinLines(workedExample, GetParam());
     writeIni(content);
     Application& app = start();
@@ -89,7 +89,7 @@ TEST_P(WorkedExample, LookupsLeaveTheTextAsLoaded) {
     EXPECT_EQ(std::string(app.configText), content);
 }
 
-INSTANTIATE_TEST_SUITE_P(LineEnds, WorkedExample, ::testing::Values("\r\n", "\n", "\r"),
+INSTANTIATE_TEST_SUITE_P(LineEnds, IniWorkedExample, ::testing::Values("\r\n", "\n", "\r"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              std::string end = info.param;
                              return end == "\r\n" ? std::string("CrLf")
