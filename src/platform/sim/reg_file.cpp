@@ -222,7 +222,8 @@ bool parseRegFile(const std::string& content, const std::string& fileName, std::
             ++end;
         i = end + 1;
         std::string line = trimmed(raw);
-        // Long hex values continue on the next line after a backslash.
+        // Long hex values continue on the next line after a backslash; comments and key lines
+        // never do.
         if (!pending.empty()) {
             pending += line;
         } else {
@@ -230,7 +231,7 @@ bool parseRegFile(const std::string& content, const std::string& fileName, std::
             pendingStart = parser.line;
         }
         if (!pending.empty() && pending.back() == '\\' && pending.find('=') != std::string::npos &&
-            pending[0] != '[') {
+            (pending[0] == '"' || pending[0] == '@')) {
             pending.pop_back();
             if (i <= text.size()) continue;
         }
