@@ -242,9 +242,9 @@ void PrintTo(const Malformed& m, std::ostream* out) {
     *out << m.label;
 }
 
-class MalformedFile : public RegFile, public ::testing::WithParamInterface<Malformed> {};
+class MalformedRegFile : public RegFile, public ::testing::WithParamInterface<Malformed> {};
 
-TEST_P(MalformedFile, NamesFileAndLine) {
+TEST_P(MalformedRegFile, NamesFileAndLine) {
     const Malformed& m = GetParam();
     std::string error = errorFor(m.content);
     std::string where = "bad.reg:" + std::to_string(m.line) + ": ";
@@ -287,7 +287,7 @@ const Malformed malformed[] = {
      utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\S]\r\nx\r\n"), 4},
 };
 
-INSTANTIATE_TEST_SUITE_P(Errors, MalformedFile, ::testing::ValuesIn(malformed),
+INSTANTIATE_TEST_SUITE_P(Errors, MalformedRegFile, ::testing::ValuesIn(malformed),
                          [](const ::testing::TestParamInfo<Malformed>& info) {
                              return std::string(info.param.label);
                          });
