@@ -261,6 +261,8 @@ const Malformed malformed[] = {
     {"WrongHeaderAfterBlankLines", "\r\n\r\nREGEDIT5\r\n", 3},
     {"Utf16WithoutHeader", utf16File(u"[HKEY_CURRENT_USER\\Software]\r\n"), 1},
     {"ValueBeforeAnyKey", "REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n", 3},
+    {"ValueAfterADeletedKey", "REGEDIT4\r\n[-HKEY_CURRENT_USER\\Software\\V]\r\n\"a\"=\"b\"\r\n",
+     3},
     {"KeyWithoutClosingBracket", "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\r\n", 2},
     {"OtherHive", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n", 2},
     {"UnclosedText", regKey + "\"a\"=\"unclosed\r\n", 3},
