@@ -55,6 +55,8 @@ void Application::readBaseDirectory() {
     }
     // Without a directory text the menu still finds its files relative to where it runs.
     if (baseDirectory.length() == 0) baseDirectory.assign(".");
+    // Out of memory even for that: the empty text still names the current directory.
+    if (baseDirectory.length() == 0) return;
     char last = baseDirectory.text()[baseDirectory.length() - 1];
     if (last != '\\' && last != '/') baseDirectory.assign(concat(baseDirectory, "\\"));
 }

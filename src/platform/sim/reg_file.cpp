@@ -75,7 +75,9 @@ struct Parser {
     int line = 0;
     bool unicode = false;
     std::string error;
-    std::optional<std::string> key;  // below HKEY_CURRENT_USER; nothing for another hive
+    // The key below HKEY_CURRENT_USER that values go to; nothing before the first key line and
+    // after a deletion.
+    std::optional<std::string> key;
 
     bool fail(const std::string& message) {
         error = fileName + ":" + std::to_string(line) + ": " + message;
@@ -138,7 +140,8 @@ struct Parser {
     }
 
     bool valueLine(const std::string& s) {
-        if (!key) return fail("a value comes before any key line");
+        if (!key)
+            return fail("a value needs a key line before it, and not one that deletes its key");
         size_t i = 0;
         std::string name;
         if (s[0] == '@') {
@@ -223,7 +226,8 @@ bool parseRegFile(const std::string& content, const std::string& fileName, std::
             ++end;
         i = end + 1;
         std::string line = trimmed(raw);
-        // Long hex values continue on the next line after a backslash.
+        // Long hex values continue on the next line after a backslash; comments and key lines
+        // never do.
         if (!pending.empty()) {
             pending += line;
         } else {
@@ -231,7 +235,7 @@ bool parseRegFile(const std::string& content, const std::string& fileName, std::
             pendingStart = parser.line;
         }
         if (!pending.empty() && pending.back() == '\\' && pending.find('=') != std::string::npos &&
-            pending[0] != '[') {
+            (pending[0] == '"' || pending[0] == '@')) {
             pending.pop_back();
             if (i <= text.size()) continue;
         }

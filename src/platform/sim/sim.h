@@ -16,6 +16,7 @@ void reset();
 
 // Files. Paths below the current directory, and relative paths, resolve inside the mapped host
 // folder (backslashes become slashes, names match regardless of case); others do not exist.
+// The text GetCurrentDirectoryA reports; an empty text makes the call fail (result 0).
 void setCurrentDirectory(const std::string& windowsPath);
 void mapFolder(const std::string& hostFolder);
 // The host path a menu path stands for, or nothing when it names no existing file.

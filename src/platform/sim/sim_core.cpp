@@ -174,6 +174,11 @@ void hardenProcess() {}
 
 uint32_t getCurrentDirectory(uint32_t size, char* buffer) {
     const std::string& cwd = world().currentDirectory;
+    // No directory text stands for a failing call, which leaves the buffer as it was.
+    if (cwd.empty()) {
+        record("GetCurrentDirectoryA size=" + std::to_string(size) + " result=0");
+        return 0;
+    }
     uint32_t needed = static_cast<uint32_t>(cwd.size()) + 1;
     uint32_t result = needed <= size ? needed - 1 : needed;
     if (needed <= size) std::memcpy(buffer, cwd.c_str(), needed);
