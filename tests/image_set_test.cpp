@@ -248,12 +248,13 @@ TEST_F(Pictures, NoPicturesAtAll) {
 }
 
 TEST_F(Pictures, PicturesAtTheSizeLimitsLoad) {
-    // Not realized: the simulated surface of 2^26 pixels would only cost time.
+    // Not realized: a simulated surface at the pixel cap would only cost time.
     struct Limit {
         int32_t width;
         int32_t height;
     };
-    for (Limit limit : {Limit{16384, 4096}, Limit{4096, -16384}}) {
+    static_assert(int64_t{maxPictureSide} * 512 == maxPicturePixels, "the cases sit on the cap");
+    for (Limit limit : {Limit{maxPictureSide, 512}, Limit{512, -maxPictureSide}}) {
         std::string file = bmpFile(BmpSpec{});
         patch16(file, 28, 1);
         patch32(file, 18, static_cast<uint32_t>(limit.width));
@@ -412,8 +413,8 @@ const Malformed malformedFiles[] = {
      [] {
          std::string file = bmpFile(plain());
          patch16(file, 28, 1);
-         patch32(file, 18, 8193);
-         patch32(file, 22, 8192);
+         patch32(file, 18, 513);
+         patch32(file, 22, static_cast<uint32_t>(maxPictureSide));
          return file;
      },
      false, nullptr},
