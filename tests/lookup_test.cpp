@@ -250,3 +250,50 @@ TEST_F(Lookup, EditingTheFileLaterChangesNothing) {
 
 }  // namespace
 }  // namespace autorun::testing
+
+// The menu finds the sections it reads itself from an index built in one pass; whatever the
+// text holds, the index must agree with a search of the whole text for the header.
+struct IndexCase {
+    const char* label;
+    const char* text;
+};
+
+void PrintTo(const IndexCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class SectionIndex : public SimTest, public ::testing::WithParamInterface<IndexCase> {};
+
+TEST_P(SectionIndex, AgreesWithASearchOfTheWholeText) {
+    writeIni(GetParam().text);
+    Application& a = start();
+    for (const char* name : {"Main", "MAIN", "Registry", "Button1", "button1", "Button10",
+                             "Button01", "Button1024", "Button1025", "Button0", "Buttons", "Mai"}) {
+        String header(concat(concat(String("["), name), "]"));
+        int32_t expected = find(header.text(), a.configText);
+        a.sectionCursor = -1;
+        bool found = a.openSection(name);
+        EXPECT_EQ(found, expected >= 0) << name;
+        if (found && expected >= 0) EXPECT_EQ(a.sectionCursor, expected + header.length()) << name;
+    }
+}
+
+const IndexCase indexCases[] = {
+    {"Plain", "[Main]\nButtons=1\n[Button1]\nTop=1\n[Button10]\nTop=10\n"},
+    {"LowerCase", "[main]\n[button1]\n[BUTTON10]\n"},
+    {"InsideAComment", "; see [Button1]\n[Button1]\nTop=1\n"},
+    {"NestedBrackets", "[[Main]]\n[Ma[in]\n[Button[1]\n[Button1[\n"},
+    {"Unclosed", "[Main\n[Button1"},
+    {"LeadingZero", "[Button01]\n[Button1]\n"},
+    {"AtTheCaps", "[Button1024]\n[Button1025]\n[Button0]\n"},
+    {"BlanksInside", "[ Main ]\n[Main ]\n[Main]\n"},
+    {"LineBreakInside", "[Ma\nin]\n[Registry\r]\n[Registry]\n"},
+    {"Adjacent", "[Main][Registry][Button1]"},
+    {"Cyrillic", "[\xcc\xe0in]\n[Main]\n"},
+    {"Empty", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Texts, SectionIndex, ::testing::ValuesIn(indexCases),
+                         [](const ::testing::TestParamInfo<IndexCase>& info) {
+                             return info.param.label;
+                         });
