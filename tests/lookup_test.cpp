@@ -248,9 +248,6 @@ TEST_F(Lookup, EditingTheFileLaterChangesNothing) {
     EXPECT_EQ(valueOf(app), "First");
 }
 
-}  // namespace
-}  // namespace autorun::testing
-
 // The menu finds the sections it reads itself from an index built in one pass; whatever the
 // text holds, the index must agree with a search of the whole text for the header.
 struct IndexCase {
@@ -274,7 +271,9 @@ TEST_P(SectionIndex, AgreesWithASearchOfTheWholeText) {
         a.sectionCursor = -1;
         bool found = a.openSection(name);
         EXPECT_EQ(found, expected >= 0) << name;
-        if (found && expected >= 0) EXPECT_EQ(a.sectionCursor, expected + header.length()) << name;
+        if (found && expected >= 0) {
+            EXPECT_EQ(a.sectionCursor, expected + header.length()) << name;
+        }
     }
 }
 
@@ -297,3 +296,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, SectionIndex, ::testing::ValuesIn(indexCases),
                          [](const ::testing::TestParamInfo<IndexCase>& info) {
                              return info.param.label;
                          });
+
+}  // namespace
+}  // namespace autorun::testing
