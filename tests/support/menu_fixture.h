@@ -57,10 +57,14 @@ class MenuTest : public SimTest {
         return static_cast<int32_t>(traced(prefix).size());
     }
 
-    // The pixel of the main window's client area.
+    // The pixel of the main window's client area; outside it, a value no pixel has.
     uint32_t pixel(int32_t x, int32_t y) const {
-        return sim::clientImage(sim::mainWindow()).at(x, y);
+        sim::Image image = sim::clientImage(sim::mainWindow());
+        if (x < 0 || y < 0 || x >= image.width || y >= image.height) return outside;
+        return image.at(x, y);
     }
+
+    static constexpr uint32_t outside = 0xFF000000;
 
     std::deque<std::function<void()>> steps;
 };
