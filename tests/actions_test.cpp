@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ struct RunRow {
     bool waits;
 };
 
+void PrintTo(const RunRow& row, std::ostream* os) {
+    *os << row.item;
+}
+
 class RunTable : public ActionsTest, public ::testing::WithParamInterface<RunRow> {};
 
 TEST_P(RunTable, ResolvesCommandLineDirectoryAndWait) {
@@ -112,6 +117,10 @@ struct ShellRow {
     const char* directory;  // null: none
 };
 
+void PrintTo(const ShellRow& row, std::ostream* os) {
+    *os << row.item;
+}
+
 class ShellTable : public ActionsTest, public ::testing::WithParamInterface<ShellRow> {};
 
 TEST_P(ShellTable, HandsFileAndDirectoryToTheShell) {
@@ -149,6 +158,10 @@ struct ListRow {
     const char* action;
     std::vector<std::string> effects;
 };
+
+void PrintTo(const ListRow& row, std::ostream* os) {
+    *os << row.action;
+}
 
 class ListTable : public ActionsTest, public ::testing::WithParamInterface<ListRow> {};
 

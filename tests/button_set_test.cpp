@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,10 @@ struct CountRow {
     const char* value;  // null: no Buttons key
 };
 
+void PrintTo(const CountRow& row, std::ostream* os) {
+    *os << "Buttons=" << (row.value ? row.value : "(none)");
+}
+
 class CountTable : public ButtonSetTest, public ::testing::WithParamInterface<CountRow> {};
 
 // Issue: a negative count, or one whose array cannot be had, gives no buttons instead of a crash.
@@ -166,6 +171,10 @@ struct RuleRow {
     bool aSet;
     std::array<bool, 3> enabled;
 };
+
+void PrintTo(const RuleRow& row, std::ostream* os) {
+    *os << row.activate << (row.aSet ? " (a set)" : " (a empty)");
+}
 
 class ActivateTable : public ButtonSetTest, public ::testing::WithParamInterface<RuleRow> {};
 
@@ -224,6 +233,10 @@ struct OrderRow {
     bool button2Enabled;
 };
 
+void PrintTo(const OrderRow& row, std::ostream* os) {
+    *os << row.button1Rules << " / " << row.button2Rules;
+}
+
 class RuleOrderTable : public ButtonSetTest, public ::testing::WithParamInterface<OrderRow> {};
 
 TEST_P(RuleOrderTable, LaterButtonsRulesDecide) {
@@ -253,6 +266,10 @@ struct HitRow {
     int32_t y;
     bool hits;
 };
+
+void PrintTo(const HitRow& row, std::ostream* os) {
+    *os << "(" << row.x << ", " << row.y << ")";
+}
 
 class HitTable : public ButtonSetTest, public ::testing::WithParamInterface<HitRow> {};
 

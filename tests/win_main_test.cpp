@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ struct GeometryRow {
     int32_t clientX, clientY;  // where the client area lies on the screen
 };
 
+void PrintTo(const GeometryRow& row, std::ostream* os) {
+    *os << row.width << "x" << row.height << " on " << row.screenWidth << "x" << row.screenHeight
+        << (row.caption ? " with caption" : "");
+}
+
 class GeometryTable : public WinMainTest, public ::testing::WithParamInterface<GeometryRow> {};
 
 TEST_P(GeometryTable, CentresTheWindowAndFitsTheClientArea) {
@@ -99,6 +105,10 @@ struct CaptionRow {
     const char* line;  // the ShowCaption line, or empty for none
     bool caption;
 };
+
+void PrintTo(const CaptionRow& row, std::ostream* os) {
+    *os << (row.line[0] ? row.line : "(no ShowCaption)");
+}
 
 class CaptionTable : public WinMainTest, public ::testing::WithParamInterface<CaptionRow> {};
 
@@ -151,6 +161,9 @@ TEST_F(WinMainTest, TheClassRecordAndTheMainKeysInTheirOrder) {
                                   lineOf("UnregisterClassA class=\"AutoRun_Kestu\"")};
     for (size_t i = 0; i < order.size(); ++i) EXPECT_GE(order[i], 0) << i;
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+    // The background is drawn once the window exists, and again by the build of the menu.
+    EXPECT_EQ(countTraced("BitBlt x=0 y=0 w=40 h=30"), 2);
+    EXPECT_GT(lineOf("BitBlt"), lineOf("GetDC window=main"));
     EXPECT_EQ(sim::trace().back(), "UnregisterClassA class=\"AutoRun_Kestu\"");
     EXPECT_FALSE(sim::classRegistered("AutoRun_Kestu"));
 }
@@ -366,6 +379,10 @@ struct RouteRow {
     const char* effect;  // a trace line that handling the message causes
     bool toDefault;      // whether the message goes to DefWindowProcA
 };
+
+void PrintTo(const RouteRow& row, std::ostream* os) {
+    *os << "message " << row.message;
+}
 
 class RouteTable : public WinMainTest, public ::testing::WithParamInterface<RouteRow> {};
 
