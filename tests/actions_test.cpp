@@ -68,7 +68,7 @@ struct RunRow {
 };
 
 void PrintTo(const RunRow& row, std::ostream* os) {
-    *os << row.item;
+    *os << '\'' << row.item << '\'';
 }
 
 class RunTable : public ActionsTest, public ::testing::WithParamInterface<RunRow> {};
@@ -118,7 +118,7 @@ struct ShellRow {
 };
 
 void PrintTo(const ShellRow& row, std::ostream* os) {
-    *os << row.item;
+    *os << '\'' << row.item << '\'';
 }
 
 class ShellTable : public ActionsTest, public ::testing::WithParamInterface<ShellRow> {};
@@ -160,7 +160,7 @@ struct ListRow {
 };
 
 void PrintTo(const ListRow& row, std::ostream* os) {
-    *os << row.action;
+    *os << '\'' << row.action << '\'';
 }
 
 class ListTable : public ActionsTest, public ::testing::WithParamInterface<ListRow> {};

@@ -173,7 +173,7 @@ struct RuleRow {
 };
 
 void PrintTo(const RuleRow& row, std::ostream* os) {
-    *os << row.activate << (row.aSet ? " (a set)" : " (a empty)");
+    *os << '\'' << row.activate << '\'' << (row.aSet ? " (a set)" : " (a empty)");
 }
 
 class ActivateTable : public ButtonSetTest, public ::testing::WithParamInterface<RuleRow> {};
@@ -234,7 +234,7 @@ struct OrderRow {
 };
 
 void PrintTo(const OrderRow& row, std::ostream* os) {
-    *os << row.button1Rules << " / " << row.button2Rules;
+    *os << '\'' << row.button1Rules << "' / '" << row.button2Rules << '\'';
 }
 
 class RuleOrderTable : public ButtonSetTest, public ::testing::WithParamInterface<OrderRow> {};
