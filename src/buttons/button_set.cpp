@@ -50,8 +50,9 @@ void Application::reinitialise() {
 }
 
 void Application::createButtons(uint32_t count) {
-    // A count whose array would not fit the address space gives no buttons.
-    if (uint64_t{count} * sizeof(MenuButton) > uint64_t{SIZE_MAX} / 2) return;
+    // A count whose array would not fit the 2 GiB that a 32-bit program has gives no buttons,
+    // on every platform alike; a smaller array that cannot be had gives none either.
+    if (uint64_t{count} * sizeof(MenuButton) > uint64_t{INT32_MAX}) return;
     buttons = new (std::nothrow) MenuButton[count];
     if (buttons == nullptr) return;
     for (uint32_t i = 0; i < count; ++i) {

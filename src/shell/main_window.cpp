@@ -63,7 +63,8 @@ void MainWindow::create(const char* className, int32_t x, int32_t y, InstanceHan
     platform::setWindowSize(hwnd, cx, cy);
 
     rect = Rect{0, 0, w, h};
-    windowDC = platform::getDC(hwnd);
+    // Without a window, GetDC would hand out the whole screen's context to draw on.
+    if (hwnd != nullptr) windowDC = platform::getDC(hwnd);
     if (count > 0) records[0].realize(windowDC);
 }
 

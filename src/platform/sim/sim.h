@@ -47,6 +47,10 @@ std::optional<RegistryValue> registryValue(const std::string& key, const std::st
 // The screen and the window system.
 void setScreenSize(int32_t width, int32_t height);
 void setMetrics(int32_t captionHeight, int32_t frameWidth, int32_t frameHeight);
+// The caption and frame a captioned window really gets, where they differ from the metrics the
+// program reads (a fixed border is thinner than the sizing frame the metrics describe, and
+// themes pad both); until this is called they are the metrics.
+void setWindowFrame(int32_t captionHeight, int32_t frameWidth, int32_t frameHeight);
 
 struct WindowInfo {
     bool exists = false;
@@ -54,8 +58,9 @@ struct WindowInfo {
     std::string className;
     std::optional<std::string> title;
     uint32_t style = 0;
-    Rect window;  // screen coordinates
-    Rect client;  // left and top are 0
+    Rect window;        // screen coordinates
+    Rect client;        // left and top are 0
+    Rect clientScreen;  // the client area in screen coordinates
 };
 // The first top-level window that was created, or null.
 WindowHandle mainWindow();
@@ -83,6 +88,8 @@ void doubleClick(int32_t x, int32_t y);
 void postToWindow(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 // Another process sends a message: it is delivered inside the next GetMessage or PeekMessage.
 void sendFromOtherProcess(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+// The next GetMessageA fails and returns -1, as it does for an invalid window or record.
+void failNextGetMessage();
 // Marks the client area for repainting, as an uncovered window is.
 void invalidate(bool erase);
 // Asked for more input when the queue is empty; returning false means no more will come, and
@@ -106,6 +113,10 @@ void setWaitSlices(int32_t slices);
 void setProcessHook(std::function<void(const ProcessRecord&)> hook);
 // Command lines for which CreateProcessA reports that elevation is required.
 void setElevationRequired(std::function<bool(const std::string& commandLine)> predicate);
+// Whether the user declines the elevation prompt: ShellExecuteExA then fails without a process.
+void setElevationDeclined(bool declined);
+// Command lines for which CreateProcessA fails as for a program file that does not exist.
+void setProgramMissing(std::function<bool(const std::string& commandLine)> predicate);
 const std::vector<ProcessRecord>& startedProcesses();
 const std::vector<ShellOpenRecord>& shellOpens();
 int32_t openProcessHandles();

@@ -31,6 +31,14 @@ void setElevationRequired(std::function<bool(const std::string&)> predicate) {
     world().elevationRequired = std::move(predicate);
 }
 
+void setElevationDeclined(bool declined) {
+    world().elevationDeclined = declined;
+}
+
+void setProgramMissing(std::function<bool(const std::string&)> predicate) {
+    world().programMissing = std::move(predicate);
+}
+
 void setWaitHook(std::function<void(int32_t)> hook) {
     world().waitHook = std::move(hook);
 }
@@ -57,7 +65,7 @@ StartResult startProcess(char* commandLine, const char* workingDirectory, Starte
     World& w = world();
     std::string line = commandLine != nullptr ? commandLine : "";
     StartResult result = StartResult::started;
-    if (line.empty())
+    if (line.empty() || (w.programMissing && w.programMissing(line)))
         result = StartResult::failed;
     else if (w.elevationRequired && w.elevationRequired(line))
         result = StartResult::elevationRequired;
@@ -79,7 +87,9 @@ ProcessHandle startThroughShell(const char* program, const char* argument,
                                 const char* workingDirectory) {
     World& w = world();
     record("ShellExecuteExA op=\"open\" file=" + quoted(program) + " params=" + quoted(argument) +
-           " dir=" + quoted(workingDirectory) + " mask=0x40 result=started");
+           " dir=" + quoted(workingDirectory) +
+           " mask=0x40 result=" + (w.elevationDeclined ? "declined" : "started"));
+    if (w.elevationDeclined) return nullptr;
     ProcessRecord process{program != nullptr ? program : "", optionalText(workingDirectory), true,
                           optionalText(argument)};
     w.started.push_back(process);

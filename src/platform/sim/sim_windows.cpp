@@ -59,7 +59,7 @@ bool nextMessage(QueuedMessage& m, bool remove) {
         }
     }
     if (w.quitPosted) {
-        m = QueuedMessage{0, wm::quit, 0, 0};
+        m = QueuedMessage{0, wm::quit, static_cast<uintptr_t>(w.quitCode), 0};
         if (remove) w.quitPosted = false;
         return true;
     }
@@ -114,13 +114,16 @@ intptr_t callProcedure(uintptr_t window, uint32_t message, uintptr_t wParam, int
     return cls->second.procedure(handle<WindowHandle>(window), message, wParam, lParam);
 }
 
+Frame frameOf(const SimWindow& window) {
+    const World& w = world();
+    if (!framed(window.style)) return Frame{};
+    return w.windowFrame ? *w.windowFrame : Frame{w.captionHeight, w.frameWidth, w.frameHeight};
+}
+
 Rect clientFor(const SimWindow& window) {
-    int32_t w = window.outer.right - window.outer.left;
-    int32_t h = window.outer.bottom - window.outer.top;
-    if (framed(window.style)) {
-        w -= 2 * world().frameWidth;
-        h -= 2 * world().frameHeight + world().captionHeight;
-    }
+    Frame frame = frameOf(window);
+    int32_t w = window.outer.right - window.outer.left - 2 * frame.width;
+    int32_t h = window.outer.bottom - window.outer.top - 2 * frame.height - frame.caption;
     return Rect{0, 0, w > 0 ? w : 0, h > 0 ? h : 0};
 }
 
@@ -133,6 +136,10 @@ void setMetrics(int32_t captionHeight, int32_t frameWidth, int32_t frameHeight) 
     world().captionHeight = captionHeight;
     world().frameWidth = frameWidth;
     world().frameHeight = frameHeight;
+}
+
+void setWindowFrame(int32_t captionHeight, int32_t frameWidth, int32_t frameHeight) {
+    world().windowFrame = Frame{captionHeight, frameWidth, frameHeight};
 }
 
 WindowHandle mainWindow() {
@@ -151,6 +158,10 @@ WindowInfo windowInfo(WindowHandle window) {
     info.style = w.style;
     info.window = w.outer;
     info.client = clientFor(w);
+    Frame frame = frameOf(w);
+    int32_t left = w.outer.left + frame.width;
+    int32_t top = w.outer.top + frame.height + frame.caption;
+    info.clientScreen = Rect{left, top, left + info.client.right, top + info.client.bottom};
     return info;
 }
 
@@ -198,6 +209,10 @@ void sendFromOtherProcess(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     world().sentFromOthers.push_back(QueuedMessage{world().mainWindow, message, wParam, lParam});
 }
 
+void failNextGetMessage() {
+    world().failGetMessage = true;
+}
+
 void invalidate(bool erase) {
     if (SimWindow* w = liveWindow(world().mainWindow)) {
         w->needsPaint = true;
@@ -231,12 +246,16 @@ IconHandle loadIconFromFile(InstanceHandle, const char* path) {
 
 CursorHandle loadArrowCursor() {
     record("LoadCursorA id=32512");
-    return handle<CursorHandle>(newHandle());
+    uintptr_t h = newHandle();
+    world().cursors[h] = 32512;
+    return handle<CursorHandle>(h);
 }
 
 BrushHandle getSysColorBrush(int32_t index) {
     record("GetSysColorBrush index=" + std::to_string(index));
-    return handle<BrushHandle>(newHandle());
+    uintptr_t h = newHandle();
+    world().brushes[h] = index;
+    return handle<BrushHandle>(h);
 }
 
 bool registerClass(const WindowClass& windowClass) {
@@ -247,8 +266,13 @@ bool registerClass(const WindowClass& windowClass) {
         w.classes[foldName(name)] = windowClass;
         w.classNames[foldName(name)] = name;
     }
-    record("RegisterClassExA class=" + quoted(windowClass.className) +
-           " style=" + hex(windowClass.style) + " icon=" + (windowClass.icon ? "yes" : "none") +
+    auto cursor = w.cursors.find(id(windowClass.cursor));
+    auto brush = w.brushes.find(id(windowClass.background));
+    record("RegisterClassExA class=" + quoted(windowClass.className) + " style=" +
+           hex(windowClass.style) + " procedure=" + (windowClass.procedure ? "yes" : "none") +
+           " icon=" + (windowClass.icon ? "yes" : "none") +
+           " cursor=" + (cursor != w.cursors.end() ? std::to_string(cursor->second) : "none") +
+           " brush=" + (brush != w.brushes.end() ? "sys" + std::to_string(brush->second) : "none") +
            " result=" + (fresh ? "1" : "0"));
     return fresh;
 }
@@ -349,6 +373,11 @@ bool isWindow(WindowHandle window) {
 }
 
 int32_t getMessage(Message& message) {
+    if (world().failGetMessage) {
+        world().failGetMessage = false;
+        record("GetMessageA result=-1");
+        return -1;
+    }
     QueuedMessage m;
     for (;;) {
         deliverSentMessages();
@@ -401,6 +430,7 @@ intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, in
 void postQuitMessage(int32_t exitCode) {
     record("PostQuitMessage code=" + std::to_string(exitCode));
     world().quitPosted = true;
+    world().quitCode = exitCode;
 }
 
 intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {

@@ -24,6 +24,12 @@ struct Surface {
     void resize(int32_t w, int32_t h, uint32_t fill);
 };
 
+struct Frame {
+    int32_t caption = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
 struct SimWindow {
     std::string className;
     std::optional<std::string> title;
@@ -73,8 +79,12 @@ struct World {
     int32_t captionHeight = 19;
     int32_t frameWidth = 4;
     int32_t frameHeight = 4;
+    // The frame captioned windows really get; none: the metrics.
+    std::optional<Frame> windowFrame;
     std::map<std::string, WindowClass> classes;  // by folded name
     std::map<std::string, std::string> classNames;
+    std::map<uintptr_t, int32_t> cursors;  // cursor handle -> resource id
+    std::map<uintptr_t, int32_t> brushes;  // brush handle -> colour index
     std::map<uintptr_t, SimWindow> windows;
     uintptr_t mainWindow = 0;
     std::map<uintptr_t, SimDC> dcs;
@@ -83,6 +93,8 @@ struct World {
     std::deque<QueuedMessage> input;
     std::deque<QueuedMessage> sentFromOthers;
     bool quitPosted = false;
+    int32_t quitCode = 0;
+    bool failGetMessage = false;
     bool closedForLackOfInput = false;
     std::function<bool()> idle;
 
@@ -91,6 +103,8 @@ struct World {
     int32_t waits = 0;
     std::function<void(const ProcessRecord&)> processHook;
     std::function<bool(const std::string&)> elevationRequired;
+    bool elevationDeclined = false;
+    std::function<bool(const std::string&)> programMissing;
     std::function<void(int32_t)> waitHook;
     std::vector<ProcessRecord> started;
     std::vector<ShellOpenRecord> opens;
@@ -128,7 +142,9 @@ Handle handle(uintptr_t value) {
 SimWindow* liveWindow(uintptr_t window);
 // Calls the window's class procedure, as a sent message does.
 intptr_t callProcedure(uintptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-// Client size of a window of this outer size and style, with the configured metrics.
+// The caption and frame that a window of this style really gets.
+Frame frameOf(const SimWindow& window);
+// Client size of a window of this outer size and style.
 Rect clientFor(const SimWindow& window);
 // Registry parsing for loadRegistryText.
 bool parseRegFile(const std::string& content, const std::string& fileName, std::string& error);
