@@ -247,6 +247,19 @@ TEST_F(WinMainTest, AFailingGetMessageEndsTheLoop) {
     EXPECT_EQ(countTraced("DefWindowProcA msg=32768"), 1);
 }
 
+TEST_F(WinMainTest, AWindowThatCannotBeCreatedEndsTheProgramAtOnce) {
+    writeIni("[Main]\r\nButtons=1\r\n" + button(1, 0, 0, "Action=RUN a.exe\r\n"));
+    start();
+    sim::failNextCreateWindow();
+    bool asked = false;
+    EXPECT_EQ(runProgram({[&] { asked = true; }}), 0);
+    // No loop ran, so nothing waited for input that could never come; no buttons were built.
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(countTraced("GetMessageA"), 0);
+    EXPECT_EQ(app->buttonCount, 0u);
+    EXPECT_EQ(sim::trace().back(), "UnregisterClassA class=\"AutoRun_Kestu\"");
+}
+
 TEST_F(WinMainTest, TheExitCodeIsZeroWhateverTheQuitMessageCarries) {
     writeIni("[Main]\r\n");
     start();

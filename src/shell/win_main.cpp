@@ -78,10 +78,12 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
         frameHeight + captionHeight + halfDown(screenHeight - h - captionHeight - 2 * frameHeight);
 
     app.mainWindow.create(className, x, y, instance);
-    app.mainWindow.drawBackground();
-    app.reinitialise();
-
-    runMessageLoop();
+    // Without a window nothing could ever end the loop: the process would wait unseen for ever.
+    if (app.mainWindow.hwnd != nullptr) {
+        app.mainWindow.drawBackground();
+        app.reinitialise();
+        runMessageLoop();
+    }
 
     platform::unregisterClass(className, instance);
     return 0;

@@ -90,6 +90,8 @@ void postToWindow(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 void sendFromOtherProcess(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 // The next GetMessageA fails and returns -1, as it does for an invalid window or record.
 void failNextGetMessage();
+// The next CreateWindowExA fails, as it does when the desktop has no room for another window.
+void failNextCreateWindow();
 // Marks the client area for repainting, as an uncovered window is.
 void invalidate(bool erase);
 // Asked for more input when the queue is empty; returning false means no more will come, and

@@ -209,6 +209,10 @@ void sendFromOtherProcess(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     world().sentFromOthers.push_back(QueuedMessage{world().mainWindow, message, wParam, lParam});
 }
 
+void failNextCreateWindow() {
+    world().failCreateWindow = true;
+}
+
 void failNextGetMessage() {
     world().failGetMessage = true;
 }
@@ -307,7 +311,10 @@ WindowHandle createWindow(const char* className, const char* title, uint32_t sty
     record("CreateWindowExA class=" + quoted(className) + " title=" + quoted(title) +
            " style=" + hex(style) + " x=" + std::to_string(x) + " y=" + std::to_string(y) +
            " w=" + std::to_string(width) + " h=" + std::to_string(height));
-    if (className == nullptr || w.classes.count(foldName(className)) == 0) return nullptr;
+    bool refused = w.failCreateWindow;
+    w.failCreateWindow = false;
+    if (refused || className == nullptr || w.classes.count(foldName(className)) == 0)
+        return nullptr;
     uintptr_t h = newHandle();
     SimWindow window;
     window.className = className;

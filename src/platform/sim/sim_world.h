@@ -94,6 +94,7 @@ struct World {
     std::deque<QueuedMessage> sentFromOthers;
     bool quitPosted = false;
     int32_t quitCode = 0;
+    bool failCreateWindow = false;
     bool failGetMessage = false;
     bool closedForLackOfInput = false;
     std::function<bool()> idle;
