@@ -50,7 +50,8 @@ bool splitWords(const std::string& line, std::vector<std::string>& words, std::s
     return true;
 }
 
-bool parseInteger(const std::string& text, int64_t low, int64_t high, int64_t& out) {
+bool parseInteger(const std::string& text, int64_t low, int64_t high, bool hexAllowed,
+                  int64_t& out) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && text[i] == '-') {
@@ -58,7 +59,8 @@ bool parseInteger(const std::string& text, int64_t low, int64_t high, int64_t& o
         ++i;
     }
     int base = 10;
-    if (!negative && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (hexAllowed && !negative && text.size() > 2 && text[0] == '0' &&
+        (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
         i = 2;
     }
@@ -83,8 +85,8 @@ bool parseInteger(const std::string& text, int64_t low, int64_t high, int64_t& o
 bool parsePoint(const std::vector<std::string>& words, Event& event, std::string& error) {
     int64_t x = 0;
     int64_t y = 0;
-    if (words.size() != 3 || !parseInteger(words[1], -32768, 32767, x) ||
-        !parseInteger(words[2], -32768, 32767, y)) {
+    if (words.size() != 3 || !parseInteger(words[1], -32768, 32767, false, x) ||
+        !parseInteger(words[2], -32768, 32767, false, y)) {
         error = words[0] + " wants X Y, two whole numbers from -32768 to 32767";
         return false;
     }
@@ -148,7 +150,7 @@ bool parseEvent(const std::string& line, Event& event, std::string& error) {
     }
     if (verb == "message") {
         int64_t number = 0;
-        if (words.size() != 2 || !parseInteger(words[1], 0, UINT32_MAX, number)) {
+        if (words.size() != 2 || !parseInteger(words[1], 0, UINT32_MAX, true, number)) {
             error = "message wants one message number, such as 1025 or 0x401";
             return false;
         }
