@@ -41,15 +41,16 @@ int runCheck(const Options& options) {
     content << in.rdbuf();
 
     CheckContext context(options, app, content.str());
-    checkEncoding(context);
-    checkSections(context);
-    checkKeys(context);
-    checkMain(context);
-    checkButtons(context);
-    app.reloadAliases();
-    checkActions(context);
-    checkRules(context);
-    checkRegistry(context);
+    if (checkEncoding(context)) {
+        checkSections(context);
+        checkKeys(context);
+        checkMain(context);
+        checkButtons(context);
+        app.reloadAliases();
+        checkActions(context);
+        checkRules(context);
+        checkRegistry(context);
+    }
 
     std::vector<Finding> findings = context.findings();
     std::stable_sort(findings.begin(), findings.end(),

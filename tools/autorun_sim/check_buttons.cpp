@@ -70,14 +70,20 @@ Pictures checkPictures(CheckContext& c, uint32_t n, int32_t header) {
     std::string section = sectionOfButton(n);
     Answer answers[4];
     for (int k = 0; k < 4; ++k) answers[k] = c.answer(section, pictureKeys[k]);
+    // The pictures after k that the file names, and "is" or "are" to go with them.
     auto later = [&answers, &c](int k) {
-        std::string list;
+        std::vector<std::string> names;
         for (int j = k + 1; j < 4; ++j) {
             if (answers[j].value.empty()) continue;
-            if (!list.empty()) list += ", ";
-            list += std::string(pictureKeys[j]) + " (line " +
-                    std::to_string(c.lineOf(answers[j].offset)) + ")";
+            names.push_back(std::string(pictureKeys[j]) + " (line " +
+                            std::to_string(c.lineOf(answers[j].offset)) + ")");
         }
+        std::string list;
+        for (size_t i = 0; i < names.size(); ++i) {
+            list += i == 0 ? "" : i + 1 == names.size() ? " and " : ", ";
+            list += names[i];
+        }
+        if (!list.empty()) list += names.size() == 1 ? " is" : " are";
         return list;
     };
     for (int k = 0; k < 4; ++k) {
@@ -97,9 +103,9 @@ Pictures checkPictures(CheckContext& c, uint32_t n, int32_t header) {
                        std::string("button ") + std::to_string(n) + " has no " + pictureKeys[k] +
                            ", and the menu stops loading a button's pictures at the first that "
                            "does not open: " +
-                           lost + " are not loaded either; write " + pictureKeys[k] + "=file.bmp");
+                           lost + " not loaded either; write " + pictureKeys[k] + "=file.bmp");
             }
-            return pictures;
+            break;
         }
         std::string path = c.baseDirectory() + a.value;
         pictures.info[k] = inspectPicture(c, a.offset, role, a.value, path);
@@ -107,14 +113,14 @@ Pictures checkPictures(CheckContext& c, uint32_t n, int32_t header) {
             std::string lost = later(k);
             c.error(a.offset,
                     role + " " + quote(a.value) + " is not in the menu folder" +
-                        (lost.empty() ? std::string()
-                                      : "; the menu stops loading here, so " + lost +
-                                            " are not loaded either") +
+                        (lost.empty()
+                             ? std::string()
+                             : "; the menu stops loading here, so " + lost + " not loaded either") +
                         (looksAbsolute(a.value)
                              ? "; the menu puts its folder in front of every picture name, so "
                                "name the file relative to the folder"
                              : ""));
-            return pictures;
+            break;
         }
     }
     const PictureInfo& normal = pictures.info[0];

@@ -131,7 +131,8 @@ bool wordsAfter(const std::vector<Item>& items, size_t index);
 std::string nextWithWords(const std::vector<Item>& items, size_t index);
 
 // The checks, each over one area of the file.
-void checkEncoding(CheckContext& context);
+// False when the file cannot be read as text at all and nothing else is worth a look.
+bool checkEncoding(CheckContext& context);
 void checkSections(CheckContext& context);
 void checkKeys(CheckContext& context);
 void checkMain(CheckContext& context);

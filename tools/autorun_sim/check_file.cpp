@@ -127,14 +127,14 @@ void checkCapture(CheckContext& c, const std::string& name, const std::vector<He
 
 }  // namespace
 
-void checkEncoding(CheckContext& c) {
+bool checkEncoding(CheckContext& c) {
     const std::string& bytes = c.bytes();
     bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
     if (utf16) {
         c.error(0, std::string("the file is saved as UTF-16: the menu reads its bytes up to the "
                                "first NUL, which is one of the first two, so it reads nothing; ") +
                        ansiAdvice);
-        return;
+        return false;
     }
     bool mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     if (mark) {
@@ -167,6 +167,7 @@ void checkEncoding(CheckContext& c) {
                         std::to_string(last) + ", is never seen; remove the NUL byte");
         }
     }
+    return true;
 }
 
 void checkSections(CheckContext& c) {

@@ -72,11 +72,14 @@ void checkButtonCount(CheckContext& c, int32_t mainHeader) {
     }
     if (isPlainNumber(buttons.value, false)) return;
     std::string count = std::to_string(c.buttonCount());
-    c.warn(buttons.offset, "Buttons=" + buttons.value + " is read as " + count +
-                               (c.buttonCount() == 0 ? ", so the menu builds no buttons"
-                                                     : " (the menu takes only leading digits)") +
-                               "; write the number in digits alone, such as Buttons=" +
-                               (c.buttonCount() == 0 ? "3" : count));
+    c.warn(buttons.offset,
+           "Buttons=" + buttons.value + " is read as " + count +
+               (c.buttonCount() == 0 ? ", so the menu builds no buttons"
+                                     : " (the menu takes only leading digits)") +
+               "; write the number in digits alone, such as Buttons=" +
+               (c.buttonCount() > 0            ? count
+                : c.highestButtonSection() > 0 ? std::to_string(c.highestButtonSection())
+                                               : std::string("3")));
 }
 
 }  // namespace

@@ -47,9 +47,16 @@ void checkRegistry(CheckContext& c) {
         seen.emplace_back(name, line.offset);
         std::string path = trimmed(line.text.substr(equalsSign + 1));
         if (path.find('/') != std::string::npos) {
+            // The menu splits "Software\" + path at its last backslash only.
+            std::string full = "Software\\" + path;
+            size_t split = full.rfind('\\');
+            std::string fixed = path;
+            for (char& ch : fixed) ch = ch == '/' ? '\\' : ch;
             c.warn(line.offset,
-                   "a \"/\" does not separate keys in a registry path: the menu reads " +
-                       quote(path) + " with backslashes only; write the path with \"\\\"");
+                   "a \"/\" does not separate keys in a registry path: the menu "
+                   "reads the value " +
+                       quote(full.substr(split + 1)) + " of HKEY_CURRENT_USER\\" +
+                       full.substr(0, split) + "; write " + name + "=" + fixed);
         }
     }
 }

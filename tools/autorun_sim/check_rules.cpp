@@ -16,15 +16,23 @@ bool checkRule(CheckContext& c, int32_t at, const std::vector<Item>& items, size
     const Item& item = items[i];
     const std::vector<std::string>& w = item.words;
     if (item.holdsControl) {
+        // The tab is the cause; what the menu then makes of the words is told with it.
+        bool stops =
+            w.size() >= 2 &&
+            (find("BUTTON", String(w[1].c_str()).text()) < 0 ||
+             (!equals(String(w[0].c_str()), "ENABLE") && !equals(String(w[0].c_str()), "DISABLE")));
         c.error(at, quote(shown(item)) +
                         " holds a tab: the menu separates words only by spaces, so the tab "
-                        "joins two words into one; use a space");
+                        "joins two words into one" +
+                        (stops ? ", and the rule ends this button's rules" + rulesLost(items, i)
+                               : std::string()) +
+                        "; use a space");
+        return !stops;
     }
     if (w.size() < 2) {
-        if (!item.holdsControl)
-            c.warn(at, quote(item.text) +
-                           " is no rule: a rule is ENABLE or DISABLE, BUTTONn and an alias; the "
-                           "menu skips it");
+        c.warn(at, quote(item.text) +
+                       " is no rule: a rule is ENABLE or DISABLE, BUTTONn and an alias; the menu "
+                       "skips it");
         return true;
     }
     String target(w[1].c_str());
