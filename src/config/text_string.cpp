@@ -75,8 +75,9 @@ int32_t textSize(const char* t) {
 }
 
 const String& concat(const String& a, const char* t) {
-    int64_t size = int64_t{a.length()} + textSize(t);
-    char* buffer = allocateBytes(size < 1 ? 1 : size);
+    // A null text adds no characters but the terminator still needs its byte.
+    int64_t size = int64_t{a.length()} + (t != nullptr ? textSize(t) : 1);
+    char* buffer = allocateBytes(size);
     if (buffer == nullptr) {
         textScratch.assign("");
         return textScratch;
