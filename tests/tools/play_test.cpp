@@ -344,15 +344,15 @@ TEST_F(PlayTest, RegistryEventsTakeEffectAtTheNextRebuild) {
 TEST_F(PlayTest, RelativeShotPathsAreRelativeToTheToolsOwnDirectory) {
     writeFile("back.bmp", picture(8, 4, solid(0x123456)));
     writeIni("[Main]\nBackGround=back.bmp\n");
-    char pattern[] = "/tmp/autorun-cwd-XXXXXX";
-    std::string elsewhere = mkdtemp(pattern);
+    // A directory of its own inside the test folder, so that the fixture removes it.
+    std::string elsewhere = path("elsewhere");
+    std::filesystem::create_directory(elsewhere);
     ToolRun r = play("shot out.png\n", {}, elsewhere);
     EXPECT_EQ(r.status, 0) << r.err;
     PngFile png = readPng(elsewhere + "/out.png");
     EXPECT_TRUE(png.ok);
     EXPECT_EQ(png.image.at(7, 3), 0x123456u);
     EXPECT_FALSE(std::filesystem::exists(path("out.png")));
-    std::filesystem::remove_all(elsewhere);
 }
 
 TEST_F(PlayTest, ScriptComesFromStandardInputWithoutAFile) {
