@@ -1,10 +1,62 @@
-// autorun-sim check: finds the lines of autorun.ini that silently change what the menu does.
-#include "tools/autorun_sim/options.h"
+// autorun-sim check: finds the lines of autorun.ini that silently change what the menu does and
+// reports them as a compiler does, one finding a line.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sim/sim.h"
+#include "tools/autorun_sim/check_context.h"
 
 namespace autorun::tool {
 
-int runCheck(const Options&) {
-    return fail("check is not built yet");
+namespace {
+
+void print(const Finding& finding) {
+    std::string where = finding.line > 0 ? "autorun.ini:" + std::to_string(finding.line) + ":"
+                                         : std::string("autorun.ini:");
+    const char* kind = finding.severity == Severity::error ? "error" : "warning";
+    std::printf("%s %s: %s\n", where.c_str(), kind, finding.text.c_str());
+}
+
+}  // namespace
+
+int runCheck(const Options& options) {
+    if (!options.arguments.empty()) return fail("check takes no arguments");
+    std::string error;
+    if (!prepareMachine(options, error)) return fail(error);
+
+    Application app;
+    std::optional<std::string> host =
+        sim::resolvePath(std::string(app.baseDirectory.text()) + "autorun.ini");
+    std::ifstream in;
+    if (host) in.open(*host, std::ios::binary);
+    if (!host || !in || app.configText == nullptr) {
+        print(Finding{0, Severity::error,
+                      "there is no autorun.ini in the menu folder " + options.dir +
+                          ": the menu shows an empty window without title, picture or buttons"});
+        return 1;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+
+    CheckContext context(options, app, content.str());
+    if (checkEncoding(context)) {
+        checkSections(context);
+        checkKeys(context);
+        checkMain(context);
+        checkButtons(context);
+        app.reloadAliases();
+        checkActions(context);
+        checkRules(context);
+        checkRegistry(context);
+    }
+
+    std::vector<Finding> findings = context.findings();
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    for (const Finding& finding : findings) print(finding);
+    return findings.empty() ? 0 : 1;
 }
 
 }  // namespace autorun::tool

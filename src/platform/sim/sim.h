@@ -84,6 +84,8 @@ int32_t liveDrawingObjects();
 // Input as the window system delivers it to the window under the pointer (client coordinates).
 void move(int32_t x, int32_t y);
 void click(int32_t x, int32_t y);
+// The left button goes down and stays down: no release follows.
+void press(int32_t x, int32_t y);
 void doubleClick(int32_t x, int32_t y);
 void postToWindow(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 // Another process sends a message: it is delivered inside the next GetMessage or PeekMessage.

@@ -189,6 +189,10 @@ void click(int32_t x, int32_t y) {
     queueInput(wm::leftButtonUp, 0, x, y);
 }
 
+void press(int32_t x, int32_t y) {
+    queueInput(wm::leftButtonDown, leftButtonFlag, x, y);
+}
+
 void doubleClick(int32_t x, int32_t y) {
     // The second press becomes a double-click message only for classes that ask for it.
     bool wanted = false;

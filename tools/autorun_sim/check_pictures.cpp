@@ -1,0 +1,138 @@
+// Reading a picture as the menu does, and explaining why a file shows nothing or shows other
+// than it looks in a paint program.
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "images/image_set.h"
+#include "platform/files.h"
+#include "tools/autorun_sim/check_context.h"
+
+namespace autorun::tool {
+
+namespace {
+
+uint32_t word32(const std::string& b, size_t at) {
+    if (at + 4 > b.size()) return 0;
+    auto u = [&b](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(b[k])); };
+    return u(at) | u(at + 1) << 8 | u(at + 2) << 16 | u(at + 3) << 24;
+}
+
+uint16_t word16(const std::string& b, size_t at) {
+    if (at + 2 > b.size()) return 0;
+    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
+                                 static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+std::string readAll(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// Why the menu's reader leaves this file empty, in the words of someone saving pictures.
+std::string refusal(const std::string& file) {
+    if (file.size() < 54)
+        return "at " + std::to_string(file.size()) + " bytes it is too short for a BMP file";
+    uint32_t headerSize = word32(file, 14);
+    int32_t width = static_cast<int32_t>(word32(file, 18));
+    int32_t height = static_cast<int32_t>(word32(file, 22));
+    uint16_t planes = word16(file, 26);
+    uint16_t bits = word16(file, 28);
+    uint32_t compression = word32(file, 30);
+    if (file.compare(0, 2, "BM") != 0) return "it is no BMP file";
+    if (headerSize < 40)
+        return "its header is " + std::to_string(headerSize) +
+               " bytes long (an old format); the menu needs the 40-byte header";
+    if (compression == 1 || compression == 2)
+        return std::string("it is run-length compressed (RLE") + (compression == 1 ? "8" : "4") +
+               ")";
+    if (compression == 3) return "it stores its colours with bit-field masks";
+    if (compression != 0) return "it is compressed (type " + std::to_string(compression) + ")";
+    if (planes != 1) return "its header gives " + std::to_string(planes) + " colour planes";
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return "it has " + std::to_string(bits) + " bits per pixel";
+    int64_t rows = height < 0 ? -int64_t{height} : height;
+    if (width <= 0 || height == 0)
+        return "its size is " + std::to_string(width) + " x " + std::to_string(height);
+    if (width > maxPictureSide || rows > maxPictureSide || width * rows > maxPicturePixels)
+        return "at " + std::to_string(width) + " x " + std::to_string(rows) +
+               " it is larger than the menu shows (" + std::to_string(maxPictureSide) +
+               " pixels a side at most)";
+    uint32_t size = word32(file, 2);
+    uint32_t offset = word32(file, 10);
+    if (offset >= file.size())
+        return "its pixel data would start at byte " + std::to_string(offset) +
+               ", past the end of the file";
+    return "its size field (byte 2) says " + std::to_string(size) +
+           " and its pixel data starts at byte " + std::to_string(offset) +
+           ", which leaves the menu no pixel data to read";
+}
+
+// Pixel bytes the device shows that the reader did not take from the file although the file
+// holds them: the menu reads the size field's count minus 2, and stops at the file's end.
+void checkPixelData(CheckContext& c, int32_t offset, const std::string& what,
+                    const std::string& file, const ImageRecord& record) {
+    const BitmapInfoHeader& h = record.header;
+    int64_t stride = (int64_t{h.biWidth} * h.biBitCount + 31) / 32 * 4;
+    int64_t rowBytes = (int64_t{h.biWidth} * h.biBitCount + 7) / 8;
+    int64_t needed = stride * record.height();
+    uint32_t start = word32(file, 10);
+    int64_t available = static_cast<int64_t>(file.size()) - start;
+    int64_t read = std::min<int64_t>({int64_t{h.biSizeImage}, available, needed});
+    int64_t unread = 0;
+    for (int64_t i = read; i < needed && i < available; ++i) {
+        if (i % stride < rowBytes && file[static_cast<size_t>(start + i)] != '\0') ++unread;
+    }
+    if (unread > 0) {
+        const char* corner = h.biHeight > 0 ? "top right" : "bottom right";
+        c.warn(offset, what + " loses its last " + std::to_string(unread) +
+                           " bytes of pixel data: the menu reads the size field (byte 2) minus "
+                           "the pixel offset minus 2 bytes, so pixels at the picture's " +
+                           corner +
+                           " show black; add 2 bytes after the pixel data and count them in "
+                           "the size field");
+    }
+    if (available < needed) {
+        c.warn(offset, what + " ends " + std::to_string(needed - available) +
+                           " bytes before its pixel data does: the missing pixels show black");
+    }
+}
+
+}  // namespace
+
+PictureInfo inspectPicture(CheckContext& c, int32_t offset, const std::string& what,
+                           const std::string& value, const std::string& path) {
+    PictureInfo info;
+    std::optional<std::string> host = c.hostFile(path);
+    if (!host) return info;
+    info.exists = true;
+    ImageRecord record;
+    FileHandle file = platform::openFile(path.c_str());
+    if (file != nullptr) {
+        readPicture(file, record);
+        platform::closeFile(file);
+    }
+    std::string bytes = readAll(*host);
+    if (record.header.biWidth == 0) {
+        c.error(offset, what + " " + quote(value) + " cannot be shown: " + refusal(bytes) +
+                            "; save it as an uncompressed 24-bit BMP");
+        return info;
+    }
+    info.shown = true;
+    info.width = record.header.biWidth;
+    info.height = record.height();
+    if (record.header.biBitCount <= 8) {
+        c.warn(offset, what + " " + quote(value) + " has " +
+                           std::to_string(record.header.biBitCount) +
+                           " bits per pixel: the menu does not pass its colour table on, so "
+                           "colour 0 shows white and every other colour black; save it as a "
+                           "24-bit BMP");
+    }
+    checkPixelData(c, offset, what + " " + quote(value), bytes, record);
+    return info;
+}
+
+}  // namespace autorun::tool

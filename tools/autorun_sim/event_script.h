@@ -1,0 +1,36 @@
+// The event language of autorun-sim play: one pointer, window, registry or screenshot event a line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace autorun::tool {
+
+enum class EventKind {
+    nothing,  // a blank line or a # comment
+    move,
+    down,
+    doubleClick,
+    message,
+    erase,
+    registrySet,
+    registryDelete,
+    shot,
+};
+
+struct Event {
+    EventKind kind = EventKind::nothing;
+    int32_t x = 0;
+    int32_t y = 0;
+    uint32_t message = 0;
+    std::string key;
+    std::string name;
+    std::string value;
+    std::string path;
+};
+
+// Reads one script line (a trailing CR is ignored). False with a one-line reason, naming what
+// was expected, when the line is no event.
+bool parseEvent(const std::string& line, Event& event, std::string& error);
+
+}  // namespace autorun::tool
