@@ -81,5 +81,6 @@ int main(int argc, char** argv) {
     pictures(corpus / "bmp");
     copySeeds(source / "menu", corpus / "menu");
     copySeeds(source / "reg", corpus / "reg");
+    copySeeds(source / "script", corpus / "script");
     return 0;
 }
