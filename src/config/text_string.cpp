@@ -75,8 +75,9 @@ int32_t textSize(const char* t) {
 }
 
 const String& concat(const String& a, const char* t) {
-    int64_t size = int64_t{a.length()} + textSize(t);
-    char* buffer = allocateBytes(size < 1 ? 1 : size);
+    // Room for the terminating NUL also when t is null (textSize gives 0 for it).
+    int64_t size = int64_t{a.length()} + characterCount(t) + 1;
+    char* buffer = allocateBytes(size);
     if (buffer == nullptr) {
         textScratch.assign("");
         return textScratch;
