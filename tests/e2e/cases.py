@@ -336,6 +336,9 @@ def run_wait(s):
     o = (ox, oy)
     s.click(ox + 20, oy + 30)
     s.wait_started(1)
+    # Wine shows what the menu draws into its window when the menu next looks at its queue or
+    # repaints, so the pressed picture appears with the first 200 ms slice of the wait.
+    wait_button(s, o, 10, 20, PRESSED, "button 1 pressed while its program runs")
     # The menu reacts to nothing while it waits: the pointer leaves for button 2, and both
     # pictures stay as they are until the program has ended. Every 200 ms the menu repaints the
     # background and then the buttons; Wine often puts the half-done repaint on the screen and

@@ -144,6 +144,9 @@ class Session:
         self.env = wine_environment(self.prefix, self.display)
         self.log_path = os.path.join(self.root, "programs.log")
         self.env["AUTORUN_E2E_LOG"] = windows_path(self.log_path)
+        # The pointer starts in the middle of the screen, where the menus are; a window that
+        # appears under it gets a pointer move and shows hover before any test input.
+        self.move(0, 0)
         self._warm_up()
         return self
 
