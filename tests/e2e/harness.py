@@ -388,6 +388,7 @@ class Menu:
 
     def __init__(self, session, folder, program):
         self.session = session
+        self.program = program
         self.output = open(os.path.join(session.root, "menu-%d.log" % len(session.menus)), "wb")
         # Under emulation this process is the emulator running Wine's loader running the menu;
         # its id and its processor times are those of the menu.
@@ -399,7 +400,8 @@ class Menu:
         def mapped():
             check(self.process.poll() is None,
                   "autorun.exe ended with %s before showing a window" % self.process.returncode)
-            for window in self.session.x.top_level("autorun.exe"):
+            # Wine names the X window's class after the program's file.
+            for window in self.session.x.top_level(os.path.basename(self.program)):
                 if self.session.x.name(window) != "Default IME":
                     return (window,) + self.session.x.geometry(window)
             return None
