@@ -270,7 +270,8 @@ class Session:
             return []
         records, ends = [], set()
         with open(self.log_path, "rb") as f:
-            for line in f.read().decode("latin-1").split("\r\n"):
+            # Only whole lines: the last piece is empty, or a line still being written.
+            for line in f.read().decode("latin-1").split("\r\n")[:-1]:
                 fields = line.split("\t")
                 if fields[0] == "start" and len(fields) == 5:
                     records.append(dict(pid=fields[1], exe=fields[2], cwd=fields[3],
