@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "config/application.h"
@@ -29,6 +30,8 @@ To as(From from) {
 // Installers marked as needing administrator rights make CreateProcess fail with this code
 // (ERROR_ELEVATION_REQUIRED, which older headers lack).
 constexpr DWORD elevationRequiredError = 740;
+
+bool fitsShell(const char* text) { return text == nullptr || std::strlen(text) < MAX_PATH; }
 
 FILE* stream(FileHandle file) {
     return as<FILE*>(file);
@@ -154,6 +157,7 @@ StartResult startProcess(char* commandLine, const char* workingDirectory, Starte
 
 ProcessHandle startThroughShell(const char* program, const char* argument,
                                 const char* workingDirectory) {
+    if (!fitsShell(program) || !fitsShell(workingDirectory)) return nullptr;
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -179,6 +183,9 @@ void closeHandle(ProcessHandle handle) {
 }
 
 void shellOpen(const char* file, const char* directory) {
+    // The shell names files with at most MAX_PATH characters; longer texts open nothing, and
+    // some shells overrun their buffers on them.
+    if (!fitsShell(file) || !fitsShell(directory)) return;
     ShellExecuteA(nullptr, "open", file, nullptr, directory, SW_SHOWDEFAULT);
 }
 
