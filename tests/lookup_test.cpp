@@ -1,11 +1,13 @@
 // The autorun.ini dialect as lookup reads it: sections, lines, prefix keys, values, comments.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/sim_fixture.h"
+#include "tests/support/worked_example.h"
 
 namespace autorun::testing {
 namespace {
@@ -27,44 +29,11 @@ std::string joinLines(const std::vector<std::string>& lines, const std::string& 
     return text;
 }
 
-const std::vector<std::string> workedExample = {
-    "; start menu",
-    "[Main]",
-    "AppName =  Setup Menu  ",
-    "ShowCaption=1",
-    "Buttons=2",
-    "",
-    "[Button1]",
-    "TopMargin=7",
-    "  Top=120",
-    "Left=40 ; pixels",
-    "Action=RUN setup.exe wait",
-    "[Button2]",
-    "Top=",
-    "; Left=300",
-    "NABitmap=b2.bmp",
-    "Action=SHELL open readme.txt [fast]",
-    "Left=10",
-};
+const std::vector<std::string> workedExample(std::begin(workedExampleLines),
+                                             std::end(workedExampleLines));
 
-struct Answer {
-    const char* section;
-    const char* key;
-    const char* value;
-};
-
-const Answer workedAnswers[] = {
-    {"Main", "AppName", "Setup Menu"},
-    {"main", "BUTTONS", "2"},
-    {"Main", "Icon", ""},
-    {"Button1", "Top", "7"},
-    {"Button1", "Left", "40 ; pixels"},
-    {"Button1", "Action", "RUN setup.exe wait"},
-    {"Button2", "Top", ""},
-    {"Button2", "Action", "SHELL open readme.txt"},
-    {"Button2", "Left", ""},
-    {"Button3", "Top", ""},
-};
+using Answer = WorkedAnswer;
+const auto& workedAnswers = workedExampleAnswers;
 
 class IniWorkedExample : public SimTest, public ::testing::WithParamInterface<const char*> {};
 

@@ -11,7 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/worked_example.h"
+
 namespace {
+
+using autorun::testing::WorkedAnswer;
+using autorun::testing::workedExampleAnswers;
+using autorun::testing::workedExampleLines;
 
 struct Outcome {
     int status = -1;
@@ -71,44 +77,9 @@ class Tool : public ::testing::Test {
     std::string dir;
 };
 
-const char* const workedIni[] = {
-    "; start menu",
-    "[Main]",
-    "AppName =  Setup Menu  ",
-    "ShowCaption=1",
-    "Buttons=2",
-    "",
-    "[Button1]",
-    "TopMargin=7",
-    "  Top=120",
-    "Left=40 ; pixels",
-    "Action=RUN setup.exe wait",
-    "[Button2]",
-    "Top=",
-    "; Left=300",
-    "NABitmap=b2.bmp",
-    "Action=SHELL open readme.txt [fast]",
-    "Left=10",
-};
-
-struct Row {
-    const char* section;
-    const char* key;
-    const char* value;
-};
-
-const Row workedRows[] = {
-    {"Main", "AppName", "Setup Menu"},
-    {"main", "BUTTONS", "2"},
-    {"Main", "Icon", ""},
-    {"Button1", "Top", "7"},
-    {"Button1", "Left", "40 ; pixels"},
-    {"Button1", "Action", "RUN setup.exe wait"},
-    {"Button2", "Top", ""},
-    {"Button2", "Action", "SHELL open readme.txt"},
-    {"Button2", "Left", ""},
-    {"Button3", "Top", ""},
-};
+const auto& workedIni = workedExampleLines;
+using Row = WorkedAnswer;
+const auto& workedRows = workedExampleAnswers;
 
 TEST_F(Tool, QueryAnswersEveryRowInEveryLineEndStyle) {
     for (const char* end : {"\r\n", "\n", "\r"}) {

@@ -33,12 +33,7 @@ void Application::runAction(int32_t index) {
     char* item = list.text();
     if (item == nullptr) return;
     for (;;) {
-        int32_t bar = find("|", item);
-        char* next = nullptr;
-        if (bar >= 0) {
-            item[bar] = '\0';
-            next = item + bar + 1;
-        }
+        char* next = cutItem(item);
         int32_t n = wordCount(' ', item);
         if (n == 0) return;
         String* words = new (std::nothrow) String[n];

@@ -97,12 +97,7 @@ void Application::applyActivateRules() {
 
 void Application::applyRules(char* item) {
     while (item != nullptr) {
-        int32_t bar = findChar('|', item);
-        char* next = nullptr;
-        if (bar >= 0) {
-            item[bar] = '\0';
-            next = item + bar + 1;
-        }
+        char* next = cutItem(item);
         int32_t n = wordCount(' ', item);
         if (n == 0) return;
         String* words = new (std::nothrow) String[n];

@@ -166,6 +166,13 @@ int32_t wordCount(char sep, char* t) {
     return words;
 }
 
+char* cutItem(char* item) {
+    int32_t bar = find("|", item);
+    if (bar < 0) return nullptr;
+    item[bar] = '\0';
+    return item + bar + 1;
+}
+
 void decimalText(uint32_t value, char* out) {
     char digits[10];
     int32_t n = 0;

@@ -61,6 +61,9 @@ int32_t find(const char* needle, const char* haystack);
 char* trim(char* t);
 // Trims t in place, then counts the maximal runs of bytes other than sep.
 int32_t wordCount(char sep, char* t);
+// Ends the item at its first "|" by storing a NUL there and returns the text after it, or null
+// when the item is the last one; the lists of commands and of rules are cut this way.
+char* cutItem(char* item);
 // Writes value in decimal, without sign or leading zeros, and a NUL into out (11 bytes or more).
 void decimalText(uint32_t value, char* out);
 // Assigns every maximal run of bytes other than sep to out[0], out[1], ...

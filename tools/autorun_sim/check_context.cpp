@@ -162,12 +162,7 @@ std::vector<Item> splitItems(const std::string& value) {
     String list(value.c_str());
     char* item = list.text();
     while (item != nullptr) {
-        int32_t bar = find("|", item);
-        char* next = nullptr;
-        if (bar >= 0) {
-            item[bar] = '\0';
-            next = item + bar + 1;
-        }
+        char* next = cutItem(item);
         Item piece;
         int32_t n = wordCount(' ', item);
         piece.text = item;
