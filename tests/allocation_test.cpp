@@ -86,7 +86,9 @@ TEST_F(OutOfMemory, TheReplacedAllocatorSeesTheProgramsAllocations) {
     EXPECT_EQ(seen, 1u);
     EXPECT_EQ(sizes[0], 5u);
     failAfter(0);
-    EXPECT_EQ(new (std::nothrow) char[8], nullptr);
+    char* refused = new (std::nothrow) char[8];
+    EXPECT_EQ(refused, nullptr);
+    delete[] refused;
 }
 
 TEST_F(OutOfMemory, NoBufferForAutorunIniLeavesNoConfiguration) {

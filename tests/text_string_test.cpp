@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,12 @@ struct EqualsCase {
     std::string t;
     bool equal;
 };
+
+// Printed by its texts; without this the test framework would print the struct's raw bytes,
+// padding included.
+void PrintTo(const EqualsCase& c, std::ostream* out) {
+    *out << '"' << c.s << "\" vs \"" << c.t << '"';
+}
 
 class Equality : public ::testing::TestWithParam<EqualsCase> {};
 
