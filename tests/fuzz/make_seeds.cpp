@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     fs::path corpus = argv[1];
     fs::path source = argv[2];
     pictures(corpus / "bmp");
+    copySeeds(source / "bmp", corpus / "bmp");
     copySeeds(source / "menu", corpus / "menu");
     copySeeds(source / "reg", corpus / "reg");
     copySeeds(source / "script", corpus / "script");
