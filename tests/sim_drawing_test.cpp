@@ -1,6 +1,8 @@
 // Pictures drawn on the simulated surface, pixel by pixel, for every format the menu shows.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -111,6 +113,10 @@ struct Indexed {
     int32_t width;
     std::vector<uint32_t> indices;
 };
+
+void PrintTo(const Indexed& c, std::ostream* out) {
+    *out << c.bits << " bits, " << c.width << " wide";
+}
 
 class IndexedPictures : public Drawing, public ::testing::WithParamInterface<Indexed> {};
 

@@ -133,6 +133,10 @@ struct FoldCase {
     bool match;
 };
 
+void PrintTo(const FoldCase& c, std::ostream* out) {
+    *out << int{c.a} << " and " << int{c.b};
+}
+
 class Folding : public ::testing::TestWithParam<FoldCase> {};
 
 TEST_P(Folding, MatchesAsTheLettersSay) {
@@ -201,6 +205,10 @@ struct FindCase {
     int32_t index;
 };
 
+void PrintTo(const FindCase& c, std::ostream* out) {
+    *out << (c.needle ? c.needle : "null") << " in " << (c.haystack ? c.haystack : "null");
+}
+
 class Finding : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(Finding, GivesTheFirstFoldedOccurrence) {
@@ -241,6 +249,10 @@ struct TrimCase {
     std::string out;
 };
 
+void PrintTo(const TrimCase& c, std::ostream* out) {
+    *out << '"' << c.in << '"';
+}
+
 class Trimming : public ::testing::TestWithParam<TrimCase> {};
 
 TEST_P(Trimming, CutsBlanksAndClearsWhatIsLeftBehind) {
@@ -279,6 +291,10 @@ struct WordsCase {
     std::string trimmed;
     std::vector<std::string> words;
 };
+
+void PrintTo(const WordsCase& c, std::ostream* out) {
+    *out << '"' << c.in << '"';
+}
 
 class Words : public ::testing::TestWithParam<WordsCase> {};
 
@@ -356,6 +372,10 @@ struct DecimalCase {
     uint32_t value;
     const char* text;
 };
+
+void PrintTo(const DecimalCase& c, std::ostream* out) {
+    *out << c.value;
+}
 
 class Decimal : public ::testing::TestWithParam<DecimalCase> {};
 

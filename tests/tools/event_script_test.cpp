@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace autorun::tool {
 namespace {
 
@@ -16,6 +18,10 @@ struct GoodLine {
     const char* value;
     const char* path;
 };
+
+void PrintTo(const GoodLine& c, std::ostream* out) {
+    *out << c.line;
+}
 
 class GoodLines : public ::testing::TestWithParam<GoodLine> {};
 
@@ -67,6 +73,10 @@ struct BadLine {
     const char* line;
     const char* reason;  // a part of the message
 };
+
+void PrintTo(const BadLine& c, std::ostream* out) {
+    *out << c.line;
+}
 
 class BadLines : public ::testing::TestWithParam<BadLine> {};
 

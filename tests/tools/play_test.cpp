@@ -2,6 +2,8 @@
 // which events and the messages they cause are handled, and the refusal of bad script lines.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -76,7 +78,8 @@ TEST_F(PlayTest, TraceOfACaptionMenuWithoutPicturesIsComplete) {
         "LoadImageA file=\"D:\\Menu\\\" type=1 flags=0x10 result=none",
         "LoadCursorA id=32512",
         "GetSysColorBrush index=12",
-        "RegisterClassExA class=\"AutoRun_Kestu\" style=0x8 procedure=yes icon=none cursor=32512 brush=sys12 result=1",
+        "RegisterClassExA class=\"AutoRun_Kestu\" style=0x8 procedure=yes icon=none cursor=32512 "
+        "brush=sys12 result=1",
         "fopen name=none mode=\"rb\" result=none",
         "GetDC window=none result=dc",
         "GetDeviceCaps index=8 result=1024",
@@ -120,6 +123,10 @@ struct Placement {
     const char* create;
     const char* fit;
 };
+
+void PrintTo(const Placement& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class WindowPlacement : public PlayTest, public ::testing::WithParamInterface<Placement> {};
 
@@ -367,6 +374,10 @@ struct Bad {
     const char* script;
     const char* message;
 };
+
+void PrintTo(const Bad& c, std::ostream* out) {
+    *out << c.script;
+}
 
 class BadScripts : public PlayTest, public ::testing::WithParamInterface<Bad> {};
 
