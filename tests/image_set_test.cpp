@@ -128,13 +128,13 @@ TEST_F(Pictures, WidthZeroIsEmptyAndDrawsPictureZero) {
 
 TEST_F(Pictures, PixelCountComesFromTheSizeField) {
     for (uint32_t trailing : {2u, 0u}) {
-        BmpSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.trailingBytes = trailing;
-        spec.sizeImageField = 999;
-        spec.pixel = [](int32_t x, int32_t y) { return 0x102030u * (x + 1) + 0x010101u * y; };
-        std::string file = bmpFile(spec);
+        BmpLayout layout;
+        layout.width = 3;
+        layout.height = 2;
+        layout.trailingBytes = trailing;
+        layout.sizeImageField = 999;
+        layout.pixel = [](int32_t x, int32_t y) { return 0x102030u * (x + 1) + 0x010101u * y; };
+        std::string file = bmpFile(layout);
         ASSERT_EQ(file.size(), 78u + trailing);
         // Fields the reader does not use must still be kept as the file holds them.
         patch32(file, 38, 2835);
@@ -151,19 +151,19 @@ TEST_F(Pictures, PixelCountComesFromTheSizeField) {
         // Without the two bytes only the last row's padding is missing: the picture is whole.
         sim::Image image = drawn(set, 0, 3, 2);
         for (int32_t y = 0; y < 2; ++y) {
-            for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(image.at(x, y), spec.pixel(x, y));
+            for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(image.at(x, y), layout.pixel(x, y));
         }
     }
 }
 
 TEST_F(Pictures, StoredPixelCountReplacesTheFilesValue) {
     for (int64_t field : {int64_t{0}, int64_t{12345}, int64_t{0xFFFFFFFF}}) {
-        BmpSpec spec;
-        spec.width = 2;
-        spec.height = 2;
-        spec.trailingBytes = 2;
-        spec.sizeImageField = field;
-        writeFile("p.bmp", bmpFile(spec));
+        BmpLayout layout;
+        layout.width = 2;
+        layout.height = 2;
+        layout.trailingBytes = 2;
+        layout.sizeImageField = field;
+        writeFile("p.bmp", bmpFile(layout));
         ImageSet set;
         load(set, {"p.bmp"});
         EXPECT_EQ(set.records[0].header.biSizeImage, 16u) << field;
@@ -223,11 +223,11 @@ TEST_F(Pictures, RealizedEmptyRecordsAreReleasedToo) {
 }
 
 TEST_F(Pictures, TopDownPictureKeepsItsHeightAndDrawsItsRows) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = -2;
-    spec.pixel = [](int32_t, int32_t y) { return y == 0 ? 0xFF0000u : 0x0000FFu; };
-    writeFile("p.bmp", bmpFile(spec));
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = -2;
+    layout.pixel = [](int32_t, int32_t y) { return y == 0 ? 0xFF0000u : 0x0000FFu; };
+    writeFile("p.bmp", bmpFile(layout));
     ImageSet set;
     load(set, {"p.bmp"});
     EXPECT_EQ(set.records[0].header.biHeight, -2);
@@ -255,7 +255,7 @@ TEST_F(Pictures, PicturesAtTheSizeLimitsLoad) {
     };
     static_assert(int64_t{maxPictureSide} * 512 == maxPicturePixels, "the cases sit on the cap");
     for (Limit limit : {Limit{maxPictureSide, 512}, Limit{512, -maxPictureSide}}) {
-        std::string file = bmpFile(BmpSpec{});
+        std::string file = bmpFile(BmpLayout{});
         patch16(file, 28, 1);
         patch32(file, 18, static_cast<uint32_t>(limit.width));
         patch32(file, 22, static_cast<uint32_t>(limit.height));
@@ -285,20 +285,20 @@ constexpr uint32_t pictureColour = 0x336699;
 constexpr uint32_t green = 0x00FF00;
 constexpr uint32_t fill = 0xABCDEF;
 
-BmpSpec plain() {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.trailingBytes = 2;
-    spec.pixel = [](int32_t, int32_t) { return pictureColour; };
-    return spec;
+BmpLayout plain() {
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.trailingBytes = 2;
+    layout.pixel = [](int32_t, int32_t) { return pictureColour; };
+    return layout;
 }
 
-std::function<std::string()> with(std::function<void(BmpSpec&)> change) {
+std::function<std::string()> with(std::function<void(BmpLayout&)> change) {
     return [change] {
-        BmpSpec spec = plain();
-        change(spec);
-        return bmpFile(spec);
+        BmpLayout layout = plain();
+        change(layout);
+        return bmpFile(layout);
     };
 }
 
@@ -358,31 +358,31 @@ TEST_P(MalformedPicture, LoadsAsEmptyOrPartial) {
 }
 
 const Malformed malformedFiles[] = {
-    {"Plain", with([](BmpSpec&) {}), true, exact},
-    {"CountZero", with([](BmpSpec& s) { s.sizeField = 54 + 2; }), false, nullptr},
-    {"CountNegative", with([](BmpSpec& s) { s.sizeField = 10; }), false, nullptr},
-    {"CountNegativeFromAHugeSize", with([](BmpSpec& s) { s.sizeField = 0xFFFFFFFF; }), false,
+    {"Plain", with([](BmpLayout&) {}), true, exact},
+    {"CountZero", with([](BmpLayout& s) { s.sizeField = 54 + 2; }), false, nullptr},
+    {"CountNegative", with([](BmpLayout& s) { s.sizeField = 10; }), false, nullptr},
+    {"CountNegativeFromAHugeSize", with([](BmpLayout& s) { s.sizeField = 0xFFFFFFFF; }), false,
      nullptr},
-    {"CountLargerThanTheFile", with([](BmpSpec& s) { s.sizeField = 0x7FFFFFFF; }), true, exact},
-    {"CountOneMoreThanTheFile", with([](BmpSpec& s) { s.sizeField = 80 + 3; }), true, exact},
+    {"CountLargerThanTheFile", with([](BmpLayout& s) { s.sizeField = 0x7FFFFFFF; }), true, exact},
+    {"CountOneMoreThanTheFile", with([](BmpLayout& s) { s.sizeField = 80 + 3; }), true, exact},
     // Size fields that make the count positive, so that only the offset is wrong.
-    {"OffsetPastTheEnd", with([](BmpSpec& s) {
+    {"OffsetPastTheEnd", with([](BmpLayout& s) {
          s.offsetField = 100000;
          s.sizeField = 0x7FFFFFFF;
      }),
      false, nullptr},
-    {"OffsetAtTheEnd", with([](BmpSpec& s) {
+    {"OffsetAtTheEnd", with([](BmpLayout& s) {
          s.offsetField = 80;
          s.sizeField = 0x7FFFFFFF;
      }),
      false, nullptr},
-    {"OffsetHugeWithASaneCount", with([](BmpSpec& s) {
+    {"OffsetHugeWithASaneCount", with([](BmpLayout& s) {
          s.offsetField = 0xFFFFFFF0;
          s.sizeField = 0xFFFFFFFF;
      }),
      false, nullptr},
-    {"OffsetZeroShowsTheFileItself", with([](BmpSpec& s) { s.offsetField = 0; }), true, nullptr},
-    {"OffsetInsideTheHeader", with([](BmpSpec& s) { s.offsetField = 20; }), true, nullptr},
+    {"OffsetZeroShowsTheFileItself", with([](BmpLayout& s) { s.offsetField = 0; }), true, nullptr},
+    {"OffsetInsideTheHeader", with([](BmpLayout& s) { s.offsetField = 20; }), true, nullptr},
     {"WidthZero", field32(18, 0), false, nullptr},
     {"HeightZero", field32(22, 0), false, nullptr},
     {"WidthNegative", field32(18, static_cast<uint32_t>(-3)), false, nullptr},
@@ -424,31 +424,31 @@ const Malformed malformedFiles[] = {
     {"BitCount15", field16(28, 15), false, nullptr},
     {"BitCount64", field16(28, 64), false, nullptr},
     {"BitCountLargest", field16(28, 0xFFFF), false, nullptr},
-    {"RunLength8", with([](BmpSpec& s) {
+    {"RunLength8", with([](BmpLayout& s) {
          s.bitCount = 8;
          s.compression = 1;
      }),
      false, nullptr},
-    {"RunLength4", with([](BmpSpec& s) {
+    {"RunLength4", with([](BmpLayout& s) {
          s.bitCount = 4;
          s.compression = 2;
      }),
      false, nullptr},
-    {"BitFields", with([](BmpSpec& s) {
+    {"BitFields", with([](BmpLayout& s) {
          s.bitCount = 16;
          s.compression = 3;
      }),
      false, nullptr},
     {"EmbeddedJpeg", field32(30, 4), false, nullptr},
     {"EmbeddedPng", field32(30, 5), false, nullptr},
-    {"CoreHeader12", with([](BmpSpec& s) { s.headerSize = 12; }), false, nullptr},
+    {"CoreHeader12", with([](BmpLayout& s) { s.headerSize = 12; }), false, nullptr},
     {"HeaderSizeZero", field32(14, 0), false, nullptr},
     {"HeaderSize39", field32(14, 39), false, nullptr},
-    {"HeaderSize56", with([](BmpSpec& s) { s.headerSize = 56; }), true, exact},
-    {"HeaderSize108", with([](BmpSpec& s) { s.headerSize = 108; }), true, exact},
-    {"HeaderSize124", with([](BmpSpec& s) { s.headerSize = 124; }), true, exact},
-    {"PlanesZero", with([](BmpSpec& s) { s.planes = 0; }), false, nullptr},
-    {"PlanesTwo", with([](BmpSpec& s) { s.planes = 2; }), false, nullptr},
+    {"HeaderSize56", with([](BmpLayout& s) { s.headerSize = 56; }), true, exact},
+    {"HeaderSize108", with([](BmpLayout& s) { s.headerSize = 108; }), true, exact},
+    {"HeaderSize124", with([](BmpLayout& s) { s.headerSize = 124; }), true, exact},
+    {"PlanesZero", with([](BmpLayout& s) { s.planes = 0; }), false, nullptr},
+    {"PlanesTwo", with([](BmpLayout& s) { s.planes = 2; }), false, nullptr},
     {"EmptyFile", truncated(0), false, nullptr},
     {"OneByte", truncated(1), false, nullptr},
     {"CutInTheFileHeader", truncated(10), false, nullptr},

@@ -49,24 +49,24 @@ uint32_t distinct(int32_t x, int32_t y) {
 }
 
 TEST_F(Drawing, TwentyFourBitsExactly) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.trailingBytes = 2;
-    spec.pixel = distinct;
-    DeviceContext dc = prepare(bmpFile(spec), 9, 6);
+    BmpLayout layout;
+    layout.width = 5;
+    layout.height = 3;
+    layout.trailingBytes = 2;
+    layout.pixel = distinct;
+    DeviceContext dc = prepare(bmpFile(layout), 9, 6);
     set.draw(dc, 2, 1, 0);
     expectPicture(sim::surfaceImage(dc), 2, 1, 5, 3, distinct);
 }
 
 TEST_F(Drawing, ThirtyTwoBitsExactlyWhateverTheFourthByte) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitCount = 32;
-    spec.trailingBytes = 2;
-    spec.pixel = distinct;
-    std::string file = bmpFile(spec);
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.bitCount = 32;
+    layout.trailingBytes = 2;
+    layout.pixel = distinct;
+    std::string file = bmpFile(layout);
     for (size_t i = 54 + 3; i < 54 + 24; i += 4) file[i] = static_cast<char>(0xFF);
     DeviceContext dc = prepare(file, 4, 3);
     set.draw(dc, 1, 1, 0);
@@ -79,13 +79,13 @@ TEST_F(Drawing, SixteenBitsWidenFiveBitsAsTheDeviceDoes) {
                                           0x848484, 0x000000, 0xFFFFFF};
     const std::vector<uint32_t> shown = {0xFF0000, 0x00FF00, 0x0000FF, 0x080808,
                                          0x848484, 0x000000, 0xFFFFFF};
-    BmpSpec spec;
-    spec.width = 7;
-    spec.height = 2;
-    spec.bitCount = 16;
-    spec.trailingBytes = 2;
-    spec.pixel = [&](int32_t x, int32_t y) { return stored[(x + y) % 7]; };
-    DeviceContext dc = prepare(bmpFile(spec), 7, 2);
+    BmpLayout layout;
+    layout.width = 7;
+    layout.height = 2;
+    layout.bitCount = 16;
+    layout.trailingBytes = 2;
+    layout.pixel = [&](int32_t x, int32_t y) { return stored[(x + y) % 7]; };
+    DeviceContext dc = prepare(bmpFile(layout), 7, 2);
     set.draw(dc, 0, 0, 0);
     expectPicture(sim::surfaceImage(dc), 0, 0, 7, 2,
                   [&](int32_t x, int32_t y) { return shown[(x + y) % 7]; });
@@ -93,13 +93,15 @@ TEST_F(Drawing, SixteenBitsWidenFiveBitsAsTheDeviceDoes) {
 
 TEST_F(Drawing, TopDownRowsShowTheRightWayUp) {
     for (uint16_t bits : {uint16_t{24}, uint16_t{32}, uint16_t{16}}) {
-        BmpSpec spec;
-        spec.width = 2;
-        spec.height = -3;
-        spec.bitCount = bits;
-        spec.trailingBytes = 2;
-        spec.pixel = [](int32_t x, int32_t y) { return y == 0 ? 0xF80000u : x == 0 ? 0xF8u : 0u; };
-        DeviceContext dc = prepare(bmpFile(spec), 2, 3);
+        BmpLayout layout;
+        layout.width = 2;
+        layout.height = -3;
+        layout.bitCount = bits;
+        layout.trailingBytes = 2;
+        layout.pixel = [](int32_t x, int32_t y) {
+            return y == 0 ? 0xF80000u : x == 0 ? 0xF8u : 0u;
+        };
+        DeviceContext dc = prepare(bmpFile(layout), 2, 3);
         set.draw(dc, 0, 0, 0);
         sim::Image image = sim::surfaceImage(dc);
         uint32_t red = bits == 16 ? 0xFF0000u : 0xF80000u;
@@ -124,14 +126,14 @@ class IndexedPictures : public Drawing, public ::testing::WithParamInterface<Ind
 // colour table is never consulted.
 TEST_P(IndexedPictures, IndexZeroIsWhiteTheRestBlack) {
     const Indexed& c = GetParam();
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = 2;
-    spec.bitCount = c.bits;
-    spec.paletteEntries = 2;
-    spec.trailingBytes = 2;
-    spec.pixel = [&](int32_t x, int32_t y) { return y == 0 ? c.indices[x] : 0u; };
-    std::string file = bmpFile(spec);
+    BmpLayout layout;
+    layout.width = c.width;
+    layout.height = 2;
+    layout.bitCount = c.bits;
+    layout.paletteEntries = 2;
+    layout.trailingBytes = 2;
+    layout.pixel = [&](int32_t x, int32_t y) { return y == 0 ? c.indices[x] : 0u; };
+    std::string file = bmpFile(layout);
     // A red first entry and a green second one in the file's table.
     file[54 + 2] = static_cast<char>(0xFF);
     file[54 + 5] = static_cast<char>(0xFF);
@@ -159,11 +161,11 @@ TEST_F(Drawing, WithoutADeviceContextNothingHappens) {
 }
 
 TEST_F(Drawing, TransfersAreClippedToTheDestination) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 3;
-    spec.pixel = distinct;
-    DeviceContext dc = prepare(bmpFile(spec), 2, 2);
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 3;
+    layout.pixel = distinct;
+    DeviceContext dc = prepare(bmpFile(layout), 2, 2);
     set.draw(dc, -1, -1, 0);
     EXPECT_EQ(
         sim::surfaceImage(dc).pixels,
@@ -187,12 +189,12 @@ TEST_F(Drawing, ATransferCopiesThePictureRectangleOnly) {
 
 TEST_F(Drawing, EveryShownFormatBecomesABitmap) {
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
-        BmpSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.bitCount = bits;
+        BmpLayout layout;
+        layout.width = 3;
+        layout.height = 2;
+        layout.bitCount = bits;
         sim::clearTrace();
-        prepare(bmpFile(spec), 3, 2);
+        prepare(bmpFile(layout), 3, 2);
         std::vector<std::string> created = traced("CreateDIBitmap");
         ASSERT_EQ(created.size(), 1u) << bits;
         EXPECT_EQ(created[0],

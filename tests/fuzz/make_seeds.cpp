@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 using autorun::testing::bmpFile;
-using autorun::testing::BmpSpec;
+using autorun::testing::BmpLayout;
 
 namespace {
 
@@ -21,39 +21,39 @@ void write(const fs::path& path, const std::string& bytes) {
 void pictures(const fs::path& folder) {
     fs::create_directories(folder);
     int n = 0;
-    auto add = [&](BmpSpec spec) {
-        write(folder / ("seed-" + std::to_string(n++) + ".bmp"), bmpFile(spec));
+    auto add = [&](BmpLayout layout) {
+        write(folder / ("seed-" + std::to_string(n++) + ".bmp"), bmpFile(layout));
     };
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
-        BmpSpec spec;
-        spec.width = 5;
-        spec.height = 3;
-        spec.bitCount = bits;
-        spec.paletteEntries = bits <= 8 ? 2 : 0;
-        spec.pixel = [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 0x102030 + y); };
-        add(spec);
-        spec.height = -3;
-        add(spec);
-        spec.truncateTo = 60;
-        add(spec);
+        BmpLayout layout;
+        layout.width = 5;
+        layout.height = 3;
+        layout.bitCount = bits;
+        layout.paletteEntries = bits <= 8 ? 2 : 0;
+        layout.pixel = [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 0x102030 + y); };
+        add(layout);
+        layout.height = -3;
+        add(layout);
+        layout.truncateTo = 60;
+        add(layout);
     }
     for (uint32_t compression : {1u, 2u, 3u}) {
-        BmpSpec spec;
-        spec.width = 4;
-        spec.height = 2;
-        spec.bitCount = compression == 3 ? 32 : (compression == 1 ? 8 : 4);
-        spec.compression = compression;
-        add(spec);
+        BmpLayout layout;
+        layout.width = 4;
+        layout.height = 2;
+        layout.bitCount = compression == 3 ? 32 : (compression == 1 ? 8 : 4);
+        layout.compression = compression;
+        add(layout);
     }
-    BmpSpec v5;
+    BmpLayout v5;
     v5.width = 3;
     v5.height = 2;
     v5.headerSize = 124;
     add(v5);
-    BmpSpec core;
+    BmpLayout core;
     core.headerSize = 12;
     add(core);
-    BmpSpec noPadding;
+    BmpLayout noPadding;
     noPadding.width = 3;
     noPadding.height = 2;
     noPadding.trailingBytes = 2;

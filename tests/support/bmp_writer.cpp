@@ -23,23 +23,23 @@ int64_t bmpStride(int32_t width, uint16_t bitCount) {
     return (int64_t{width < 0 ? 0 : width} * bitCount + 31) / 32 * 4;
 }
 
-std::string bmpFile(const BmpSpec& spec) {
-    int32_t rows = spec.height < 0 ? -spec.height : spec.height;
-    int64_t stride = bmpStride(spec.width, spec.bitCount);
+std::string bmpFile(const BmpLayout& layout) {
+    int32_t rows = layout.height < 0 ? -layout.height : layout.height;
+    int64_t stride = bmpStride(layout.width, layout.bitCount);
     std::string pixels(static_cast<size_t>(stride * rows), '\0');
     for (int32_t y = 0; y < rows; ++y) {
         // Bottom-up files store the lowest row first.
-        int32_t stored = spec.height < 0 ? y : rows - 1 - y;
+        int32_t stored = layout.height < 0 ? y : rows - 1 - y;
         char* row = &pixels[static_cast<size_t>(stride * stored)];
-        for (int32_t x = 0; x < spec.width; ++x) {
-            uint32_t v = spec.pixel(x, y);
-            switch (spec.bitCount) {
+        for (int32_t x = 0; x < layout.width; ++x) {
+            uint32_t v = layout.pixel(x, y);
+            switch (layout.bitCount) {
                 case 1:
                 case 4:
                 case 8: {
-                    size_t bit = static_cast<size_t>(x) * spec.bitCount;
-                    uint32_t mask = (1u << spec.bitCount) - 1;
-                    int shift = 8 - spec.bitCount - static_cast<int>(bit % 8);
+                    size_t bit = static_cast<size_t>(x) * layout.bitCount;
+                    uint32_t mask = (1u << layout.bitCount) - 1;
+                    int shift = 8 - layout.bitCount - static_cast<int>(bit % 8);
                     row[bit / 8] = static_cast<char>(row[bit / 8] | (v & mask) << shift);
                     break;
                 }
@@ -66,39 +66,40 @@ std::string bmpFile(const BmpSpec& spec) {
             }
         }
     }
-    size_t headerEnd = 14 + spec.headerSize;
-    std::string out(headerEnd + spec.paletteEntries * 4, '\0');
+    size_t headerEnd = 14 + layout.headerSize;
+    std::string out(headerEnd + layout.paletteEntries * 4, '\0');
     out[0] = 'B';
     out[1] = 'M';
-    put32(out, 14, spec.headerSize);
-    if (spec.headerSize >= 40) {
-        put32(out, 18, static_cast<uint32_t>(spec.width));
-        put32(out, 22, static_cast<uint32_t>(spec.height));
-        put16(out, 26, spec.planes);
-        put16(out, 28, spec.bitCount);
-        put32(out, 30, spec.compression);
-        put32(
-            out, 34,
-            static_cast<uint32_t>(spec.sizeImageField >= 0 ? spec.sizeImageField : pixels.size()));
-        put32(out, 46, spec.paletteEntries);
+    put32(out, 14, layout.headerSize);
+    if (layout.headerSize >= 40) {
+        put32(out, 18, static_cast<uint32_t>(layout.width));
+        put32(out, 22, static_cast<uint32_t>(layout.height));
+        put16(out, 26, layout.planes);
+        put16(out, 28, layout.bitCount);
+        put32(out, 30, layout.compression);
+        put32(out, 34,
+              static_cast<uint32_t>(layout.sizeImageField >= 0 ? layout.sizeImageField
+                                                               : pixels.size()));
+        put32(out, 46, layout.paletteEntries);
     }
-    uint32_t offset = static_cast<uint32_t>(spec.offsetField >= 0 ? spec.offsetField : out.size());
+    uint32_t offset =
+        static_cast<uint32_t>(layout.offsetField >= 0 ? layout.offsetField : out.size());
     out += pixels;
-    out += std::string(spec.trailingBytes, '\0');
-    put32(out, 2, static_cast<uint32_t>(spec.sizeField >= 0 ? spec.sizeField : out.size()));
+    out += std::string(layout.trailingBytes, '\0');
+    put32(out, 2, static_cast<uint32_t>(layout.sizeField >= 0 ? layout.sizeField : out.size()));
     put32(out, 10, offset);
-    if (spec.truncateTo >= 0 && static_cast<size_t>(spec.truncateTo) < out.size()) {
-        out.resize(static_cast<size_t>(spec.truncateTo));
+    if (layout.truncateTo >= 0 && static_cast<size_t>(layout.truncateTo) < out.size()) {
+        out.resize(static_cast<size_t>(layout.truncateTo));
     }
     return out;
 }
 
 std::string solidBmp(int32_t width, int32_t height, uint32_t rgb) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [rgb](int32_t, int32_t) { return rgb; };
-    return bmpFile(spec);
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixel = [rgb](int32_t, int32_t) { return rgb; };
+    return bmpFile(layout);
 }
 
 }  // namespace autorun::testing

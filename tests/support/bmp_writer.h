@@ -7,7 +7,7 @@
 
 namespace autorun::testing {
 
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;  // negative for a top-down file
     uint16_t bitCount = 24;
@@ -28,7 +28,7 @@ struct BmpSpec {
 // Bytes per stored row for this width and bit count.
 int64_t bmpStride(int32_t width, uint16_t bitCount);
 // The file's bytes.
-std::string bmpFile(const BmpSpec& spec);
+std::string bmpFile(const BmpLayout& layout);
 // A plain 24-bit picture of one colour.
 std::string solidBmp(int32_t width, int32_t height, uint32_t rgb);
 

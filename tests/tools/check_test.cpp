@@ -29,12 +29,12 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 }
 
 std::string picture(int32_t width, int32_t height, uint32_t rgb) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.trailingBytes = 2;
-    spec.pixel = [rgb](int32_t, int32_t) { return rgb; };
-    return bmpFile(spec);
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.trailingBytes = 2;
+    layout.pixel = [rgb](int32_t, int32_t) { return rgb; };
+    return bmpFile(layout);
 }
 
 class CheckTest : public ToolTest {
@@ -45,7 +45,7 @@ class CheckTest : public ToolTest {
         writeFile("b.bmp", picture(40, 20, 0xFF0000));
         writeFile("h.bmp", picture(40, 20, 0x00FF00));
         writeFile("big.bmp", picture(50, 20, 0x0000FF));
-        BmpSpec eight;
+        BmpLayout eight;
         eight.width = 40;
         eight.height = 20;
         eight.bitCount = 8;
@@ -53,10 +53,10 @@ class CheckTest : public ToolTest {
         eight.trailingBytes = 2;
         eight.pixel = [](int32_t, int32_t) { return 1u; };
         writeFile("eight.bmp", bmpFile(eight));
-        BmpSpec rle = eight;
+        BmpLayout rle = eight;
         rle.compression = 1;
         writeFile("rle.bmp", bmpFile(rle));
-        BmpSpec shortFile;  // ends with its pixel array, as many paint programs write it
+        BmpLayout shortFile;  // ends with its pixel array, as many paint programs write it
         shortFile.width = 40;
         shortFile.height = 20;
         shortFile.pixel = [](int32_t, int32_t) { return 0xFFFFFFu; };

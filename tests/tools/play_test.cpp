@@ -22,12 +22,12 @@ using Pixel = std::function<uint32_t(int32_t, int32_t)>;
 // Pictures end with two padding bytes, as the menu's reader expects, so that it shows every
 // pixel of the file.
 std::string picture(int32_t width, int32_t height, Pixel pixel) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.trailingBytes = 2;
-    spec.pixel = std::move(pixel);
-    return bmpFile(spec);
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.trailingBytes = 2;
+    layout.pixel = std::move(pixel);
+    return bmpFile(layout);
 }
 
 Pixel solid(uint32_t rgb) {
