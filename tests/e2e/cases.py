@@ -4,11 +4,13 @@ Each writes its own menu folder, starts the real autorun.exe under Wine and chec
 would see and what the menu really did."""
 
 import os
+import subprocess
 import sys
 import time
 
 import bmp
-from harness import START_TIMEOUT, check, main, wait_until, windows_path
+import pngread
+from harness import START_TIMEOUT, Failure, check, main, wait_until, windows_path
 
 # Colours of the generated pictures; none of them is black, the colour of the empty screen.
 BACK = 0x2080C0
@@ -694,6 +696,129 @@ def space_in_base_directory(s):
     close(s, menu)
 
 
+# The simulated platform against a real one.
+
+def gradient(width, height, salt):
+    """A picture in which neighbouring pixels differ in every colour, so that a row or column
+    out of place, a swapped colour or a lost bit shows."""
+    def pixel(x, y):
+        return ((x * 255 // max(width - 1, 1)) << 16 | (y * 255 // max(height - 1, 1)) << 8
+                | ((x * 7 + y * 13 + salt) & 0xFF))
+    return pixel
+
+
+def sim_matches_wine(s):
+    # The menu's pictures in every format the reader takes, pictures that lack bytes, a picture
+    # larger than its button's picture 0, a disabled and a hidden button: autorun-sim play must
+    # draw every step exactly as the real program does through Wine's GDI, so that its shots
+    # show an author what the disc will show.
+    sim = os.environ.get("AUTORUN_SIM", "")
+    check(os.path.isfile(sim), "AUTORUN_SIM does not name the built autorun-sim (%r)" % sim)
+    menu_folder = s.folder()
+    w, h = 97, 41
+    pictures = {
+        "back.bmp": bmp.bmp(400, 300, gradient(400, 300, 0)),
+        "b1n.bmp": bmp.bmp(w, h, gradient(w, h, 1), bits=32),
+        "b1h.bmp": bmp.bmp(w, h, gradient(w, h, 2), bits=16),
+        "b1p.bmp": bmp.bmp(w, h, gradient(w, h, 3), top_down=True),
+        "b2n.bmp": bmp.bmp(101, h, lambda x, y: (x // 7 + y // 5) % 256, bits=8),
+        "b2h.bmp": bmp.bmp(93, h, lambda x, y: (x // 3 + y) % 16, bits=4),
+        "b2p.bmp": bmp.bmp(91, h, lambda x, y: (x // 4 + y // 4) % 2, bits=1),
+        # Without the two bytes after the pixels the top right pixel loses green and red.
+        "b3n.bmp": bmp.bmp(w, h, gradient(w, h, 4), trailing=0),
+        # Cut in the middle of a row: the rows the file lacks are black.
+        "b3h.bmp": bmp.bmp(w, h, gradient(w, h, 5))[:54 + 300 * 20 + 17],
+        "b3p.bmp": bmp.bmp(130, 70, gradient(130, 70, 6)),
+        "b4n.bmp": bmp.bmp(w, h, gradient(w, h, 7)),
+        "b4d.bmp": bmp.bmp(w, h, gradient(w, h, 8)),
+    }
+    for name, data in pictures.items():
+        s.write(menu_folder, name, data)
+    s.write_ini(menu_folder, """
+        [Main]
+        BackGround = back.bmp
+        Buttons = 5
+        [Button1]
+        Left = 10
+        Top = 10
+        NABitmap = b1n.bmp
+        ABitmap = b1h.bmp
+        PBitmap = b1p.bmp
+        [Button2]
+        Left = 150
+        Top = 10
+        NABitmap = b2n.bmp
+        ABitmap = b2h.bmp
+        PBitmap = b2p.bmp
+        [Button3]
+        Left = 290
+        Top = 10
+        NABitmap = b3n.bmp
+        ABitmap = b3h.bmp
+        PBitmap = b3p.bmp
+        [Button4]
+        Left = 10
+        Top = 150
+        NABitmap = b4n.bmp
+        DBitmap = b4d.bmp
+        Activate = ENABLE BUTTON4 nothing
+        [Button5]
+        Left = 150
+        NABitmap = b4n.bmp
+    """)
+    # Each step is an event of the play script and the same input to the real menu.
+    steps = [
+        ("start", None),
+        ("hover 16-bit", ("move", 40, 30)),
+        ("press top-down", ("down", 40, 30)),
+        ("hover 4-bit", ("move", 180, 30)),
+        ("press 1-bit", ("down", 180, 30)),
+        ("hover on a cut file", ("move", 320, 30)),
+        ("press larger than the button", ("down", 320, 30)),
+        ("leave onto a disabled button", ("move", 40, 170)),
+        ("whole-window redraw", ("erase",)),
+    ]
+    script = []
+    for n, (_, event) in enumerate(steps):
+        if event is not None:
+            script.append(" ".join(str(part) for part in event))
+        script.append("shot step%d.png" % n)
+    s.write(s.root, "steps.play", "\n".join(script) + "\n")
+    result = subprocess.run([sim, "--dir", menu_folder, "play", "steps.play"], cwd=s.root,
+                            capture_output=True, timeout=60)
+    check(result.returncode == 0, "autorun-sim play failed with %d: %s" % (
+        result.returncode, result.stderr.decode("latin-1")[-400:]))
+    expected = [pngread.read(os.path.join(s.root, "step%d.png" % n)) for n in range(len(steps))]
+    check(all(e[:2] == (400, 300) for e in expected), "autorun-sim shots of the wrong size")
+
+    menu = s.start_menu(menu_folder)
+    _, ox, oy, gw, gh = menu.window()
+    check((gw, gh) == (400, 300), "the window is %d x %d, expected 400 x 300" % (gw, gh))
+    for n, (what, event) in enumerate(steps):
+        if event is not None and event[0] == "move":
+            s.move(ox + event[1], oy + event[2])
+        elif event is not None and event[0] == "down":
+            s.xdotool("mousemove", ox + event[1], oy + event[2], "mousedown", 1, "mouseup", 1)
+        elif event is not None:
+            s.driver("post", "20")
+        pixels = expected[n][2]
+        seen = []
+
+        def same():
+            seen[:] = s.image(ox, oy, 400, 300).pixels
+            return seen == pixels
+        try:
+            wait_until(same, 15, "the screen to show step %d (%s) as autorun-sim drew it" % (n, what))
+        except Failure as failure:
+            wrong = [i for i in range(len(pixels)) if seen[i] != pixels[i]]
+            first = wrong[0]
+            raise Failure("%s: %d pixels differ, the first at (%d, %d): Wine %06x, autorun-sim %06x; "
+                          "screen in %s, shot in %s" % (
+                              failure, len(wrong), first % 400, first // 400, seen[first], pixels[first],
+                              s.screenshot("step%d" % n), os.path.join(s.root, "step%d.png" % n)))
+    close(s, menu)
+
+
 def idle_cpu(s):
     menu_folder = s.folder()
     standard_menu(s, menu_folder, [(10, 20, ""), (150, 20, "")])
@@ -715,7 +840,7 @@ CASES = {f.__name__: f for f in (
     layout_without_caption, centring_odd_overhang, caption_fitted, hover_leave_press, hit_edges,
     run_plain, run_argument, run_alias, run_wait, shell_open, reinit_after_wait, activate_rules,
     rebuild_message_from_outside, send_during_wait, close_with_items_after, double_click_once,
-    no_ini, malformed_pictures, space_in_base_directory, idle_cpu,
+    no_ini, malformed_pictures, space_in_base_directory, sim_matches_wine, idle_cpu,
 )}
 
 if __name__ == "__main__":
