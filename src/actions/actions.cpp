@@ -1,6 +1,4 @@
 // The command language of a button's Action value: RUN, SHELL, REINIT and CLOSE.
-#include <new>
-
 #include "config/application.h"
 #include "platform/processes.h"
 #include "platform/shell.h"
@@ -34,11 +32,9 @@ void Application::runAction(int32_t index) {
     if (item == nullptr) return;
     for (;;) {
         char* next = cutItem(item);
-        int32_t n = wordCount(' ', item);
-        if (n == 0) return;
-        String* words = new (std::nothrow) String[n];
+        int32_t n = 0;
+        String* words = itemWords(item, n);
         if (words == nullptr) return;
-        split(words, ' ', item);
         uint32_t total = static_cast<uint32_t>(n);
         if (equals(words[0], "RUN"))
             runCommand(total, words);

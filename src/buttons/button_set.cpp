@@ -98,11 +98,9 @@ void Application::applyActivateRules() {
 void Application::applyRules(char* item) {
     while (item != nullptr) {
         char* next = cutItem(item);
-        int32_t n = wordCount(' ', item);
-        if (n == 0) return;
-        String* words = new (std::nothrow) String[n];
+        int32_t n = 0;
+        String* words = itemWords(item, n);
         if (words == nullptr) return;
-        split(words, ' ', item);
 
         bool stop = false;
         if (n >= 2) {

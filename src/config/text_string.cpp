@@ -206,4 +206,12 @@ void split(String* out, char sep, const char* t) {
     delete[] word;
 }
 
+String* itemWords(char* item, int32_t& wordTotal) {
+    wordTotal = wordCount(' ', item);
+    if (wordTotal == 0) return nullptr;
+    String* words = new (std::nothrow) String[wordTotal];
+    if (words != nullptr) split(words, ' ', item);
+    return words;
+}
+
 }  // namespace autorun

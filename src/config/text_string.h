@@ -68,5 +68,8 @@ char* cutItem(char* item);
 void decimalText(uint32_t value, char* out);
 // Assigns every maximal run of bytes other than sep to out[0], out[1], ...
 void split(String* out, char sep, const char* t);
+// The words of a command or rule item: trims item, counts its words at spaces and splits it
+// into a new[] array of that many Strings; null when it has no word or no memory is left.
+String* itemWords(char* item, int32_t& wordTotal);
 
 }  // namespace autorun
