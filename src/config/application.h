@@ -73,7 +73,7 @@ class Application {
     // and [Button1] to [Button1024]; -1 where there is none. Found in one pass over the text,
     // so that a large file does not make every lookup search all of it again.
     static constexpr uint32_t indexedSections = 2 + maxButtons;
-    int32_t sectionIndex[indexedSections];
+    int32_t sectionIndex[indexedSections] = {};
     bool sectionIndexBuilt = false;
     void buildSectionIndex();
 
