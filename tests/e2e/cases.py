@@ -8,8 +8,9 @@ import subprocess
 import sys
 import time
 
-import bmp
-import pngread
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import bmp  # noqa: E402
+import pngread  # noqa: E402
 from harness import START_TIMEOUT, Failure, check, main, wait_until, windows_path
 
 # Colours of the generated pictures; none of them is black, the colour of the empty screen.

@@ -2,10 +2,12 @@
 values. Whatever the folder holds, the menu must come up, stay up and answer the pointer.
 Run as hostile.py --work DIR --mingw DIR NAME, like cases.py."""
 
+import os
 import sys
 import time
 
-import bmp
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import bmp  # noqa: E402
 from cases import (BACK, BACK_EDGE, BUTTON_H, BUTTON_W, DISABLED, HOVER, NORMAL, PRESSED, button_pictures,
                    close, shown, standard_menu, wait_button)
 from harness import check, main
