@@ -21,21 +21,16 @@ void print(const Finding& finding) {
 
 }  // namespace
 
-int runCheck(const Options& options) {
-    if (!options.arguments.empty()) return fail("check takes no arguments");
-    std::string error;
-    if (!prepareMachine(options, error)) return fail(error);
-
+std::vector<Finding> collectFindings(const Options& options) {
     Application app;
     std::optional<std::string> host =
         sim::resolvePath(std::string(app.baseDirectory.text()) + "autorun.ini");
     std::ifstream in;
     if (host) in.open(*host, std::ios::binary);
     if (!host || !in || app.configText == nullptr) {
-        print(Finding{0, Severity::error,
-                      "there is no autorun.ini in the menu folder " + options.dir +
-                          ": the menu shows an empty window without title, picture or buttons"});
-        return 1;
+        return {Finding{0, Severity::error,
+                        "there is no autorun.ini in the menu folder " + options.dir +
+                            ": the menu shows an empty window without title, picture or buttons"}};
     }
     std::ostringstream content;
     content << in.rdbuf();
@@ -55,6 +50,14 @@ int runCheck(const Options& options) {
     std::vector<Finding> findings = context.findings();
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return findings;
+}
+
+int runCheck(const Options& options) {
+    if (!options.arguments.empty()) return fail("check takes no arguments");
+    std::string error;
+    if (!prepareMachine(options, error)) return fail(error);
+    std::vector<Finding> findings = collectFindings(options);
     for (const Finding& finding : findings) print(finding);
     return findings.empty() ? 0 : 1;
 }

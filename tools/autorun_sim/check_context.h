@@ -130,6 +130,9 @@ std::string shown(const Item& item);
 bool wordsAfter(const std::vector<Item>& items, size_t index);
 std::string nextWithWords(const std::vector<Item>& items, size_t index);
 
+// Every finding about the menu folder of the prepared machine, sorted by line.
+std::vector<Finding> collectFindings(const Options& options);
+
 // The checks, each over one area of the file.
 // False when the file cannot be read as text at all and nothing else is worth a look.
 bool checkEncoding(CheckContext& context);

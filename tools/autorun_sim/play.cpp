@@ -5,9 +5,9 @@
 #include <iostream>
 #include <string>
 
-#include "config/application.h"
 #include "platform/sim/sim.h"
 #include "tools/autorun_sim/event_script.h"
+#include "tools/autorun_sim/menu_run.h"
 #include "tools/autorun_sim/options.h"
 #include "tools/autorun_sim/png_writer.h"
 
@@ -73,38 +73,14 @@ class Player {
     }
 
     bool deliver(const Event& event) {
-        switch (event.kind) {
-            case EventKind::move:
-                sim::move(event.x, event.y);
-                break;
-            case EventKind::down:
-                sim::press(event.x, event.y);
-                break;
-            case EventKind::doubleClick:
-                sim::doubleClick(event.x, event.y);
-                break;
-            case EventKind::message:
-                sim::postToWindow(event.message);
-                break;
-            case EventKind::erase:
-                sim::invalidate(true);
-                break;
-            case EventKind::registrySet:
-                sim::setRegistryString(event.key, event.name, event.value);
-                break;
-            case EventKind::registryDelete:
-                sim::deleteRegistryValue(event.key, event.name);
-                break;
-            case EventKind::shot: {
-                std::string reason;
-                if (!writePng(event.path, sim::clientImage(sim::mainWindow()), reason)) {
-                    fail("shot: " + reason);
-                    return false;
-                }
-                break;
-            }
-            case EventKind::nothing:
-                break;
+        if (event.kind != EventKind::shot) {
+            deliverEvent(event);
+            return true;
+        }
+        std::string reason;
+        if (!writePng(event.path, sim::clientImage(sim::mainWindow()), reason)) {
+            fail("shot: " + reason);
+            return false;
         }
         return true;
     }
@@ -143,15 +119,7 @@ int runPlay(const Options& options) {
     if (!prepareMachine(options, error)) return fail(error);
 
     Player player(fromFile ? static_cast<std::istream&>(file) : std::cin, name);
-    sim::setTraceSink(printTraceLine);
-    sim::setIdleHandler([&player] { return player.step(); });
-    {
-        // As the program's static instance: built before the entry function, destroyed after.
-        Application app;
-        WinMain(nullptr, nullptr, nullptr, 0);
-    }
-    sim::setIdleHandler(nullptr);
-    sim::setTraceSink(nullptr);
+    runMenu([&player] { return player.step(); }, printTraceLine);
     player.finish();
     std::fflush(stdout);
     if (player.failed()) return fail(player.error());

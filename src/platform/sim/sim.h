@@ -113,6 +113,8 @@ struct ShellOpenRecord {
 };
 // Each started program ends after this many 200 ms waits have timed out.
 void setWaitSlices(int32_t slices);
+// Every started program ends: the next wait on it reports that it has.
+void endPrograms();
 // Runs when a program starts, as the program's own effect (writing the registry, say).
 void setProcessHook(std::function<void(const ProcessRecord&)> hook);
 // Command lines for which CreateProcessA reports that elevation is required.

@@ -23,6 +23,10 @@ void setWaitSlices(int32_t slices) {
     world().waitSlices = slices;
 }
 
+void endPrograms() {
+    for (auto& [handle, process] : world().processes) process.slicesLeft = 0;
+}
+
 void setProcessHook(std::function<void(const ProcessRecord&)> hook) {
     world().processHook = std::move(hook);
 }

@@ -1,0 +1,221 @@
+"""The designer page in headless Chromium, driven with real pointer input: its preview against
+autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
+bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
+
+import functools, http.server, os, subprocess, sys, tempfile, threading, time, unittest, zlib
+from pathlib import Path
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service as ChromeService
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+
+SITE, SIM = Path(sys.argv[1]), Path(sys.argv[2])
+DEMO = SITE / "demo"
+INSTALL, README = (150, 140), (150, 190)  # points on the demo's first two buttons
+
+
+def png_rgba(path):
+    """The pixels of an 8-bit RGB PNG as autorun-sim writes it, as RGBA bytes."""
+    data, chunks, pos = path.read_bytes(), b"", 8
+    while pos < len(data):
+        size, kind = int.from_bytes(data[pos:pos + 4], "big"), data[pos + 4:pos + 8]
+        if kind == b"IHDR":
+            width, height = int.from_bytes(data[pos + 8:pos + 12], "big"), int.from_bytes(data[pos + 12:pos + 16], "big")
+        if kind == b"IDAT":
+            chunks += data[pos + 8:pos + 8 + size]
+        pos += size + 12
+    raw, stride, out, prev = zlib.decompress(chunks), width * 3, bytearray(), bytearray(width * 3)
+    for y in range(height):
+        kind, row = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a, b, c = row[i - 3] if i >= 3 else 0, prev[i], prev[i - 3] if i >= 3 else 0
+            p = a + b - c
+            pred = [0, a, b, (a + b) // 2, a if abs(p - a) <= min(abs(p - b), abs(p - c)) else b if abs(p - b) <= abs(p - c) else c][kind]
+            row[i] = (row[i] + pred) & 255
+        out += b"".join(bytes(row[x * 3:x * 3 + 3]) + b"\xff" for x in range(width))
+        prev = row
+    return bytes(out)
+
+
+def play(*events):
+    """The client area after autorun-sim play ran events on the demo."""
+    with tempfile.TemporaryDirectory() as work:
+        script = Path(work) / "s.play"
+        script.write_text("\n".join(events + (f"shot {work}/shot.png",)) + "\n")
+        subprocess.run([SIM, "--dir", DEMO, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
+        return png_rgba(Path(work) / "shot.png")
+
+
+def crlf_menu(folder):
+    """The demo menu with CR LF line ends and a byte of code page 1252 in its title."""
+    for path in DEMO.rglob("*"):
+        if path.is_file():
+            (folder / path.relative_to(DEMO)).parent.mkdir(parents=True, exist_ok=True)
+            (folder / path.relative_to(DEMO)).write_bytes(path.read_bytes())
+    ini = (DEMO / "autorun.ini").read_bytes().replace(b"\n", b"\r\n").replace(b"Demo\r\nShow", b"D\xe9mo\r\nShow")
+    (folder / "autorun.ini").write_bytes(ini)
+    return ini
+
+
+class Designer(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=SITE)
+        handler.log_message = lambda *args: None
+        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+        cls.work = tempfile.TemporaryDirectory()
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for arg in ("headless=new", "no-sandbox", "disable-gpu", "disable-quic", "no-first-run",
+                    "disable-background-networking", "disable-component-update", "disable-sync",
+                    f"user-data-dir={cls.work.name}/profile", "window-size=1400,1000"):
+            options.add_argument("--" + arg)
+        cls.driver = webdriver.Chrome(service=ChromeService("/usr/bin/chromedriver"), options=options)
+        cls.downloads = Path(cls.work.name) / "downloads"
+        cls.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": str(cls.downloads)})
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.shutdown()
+        cls.work.cleanup()
+
+    def open(self, query="?demo"):
+        self.driver.get(f"http://127.0.0.1:{self.server.server_port}/{query}")
+        if query:
+            self.settle()
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def until(self, condition, what):
+        for _ in range(200):
+            if condition():
+                return
+            time.sleep(0.05)
+        self.fail(f"the page never showed {what}")
+
+    def settle(self, after=0, state="idle"):
+        self.until(lambda: self.js("return document.body.dataset.state") == state and
+                   int(self.js("return document.body.dataset.frames || 0")) > after, f"the menu {state}")
+
+    def frames(self):
+        return int(self.js("return document.body.dataset.frames || 0"))
+
+    def canvas(self):
+        return bytes(self.js("const c = document.getElementById('preview');"
+                             "return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data)"))
+
+    def pointer(self, x, y, press=False, state="idle"):
+        canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
+        chain = ActionChains(self.driver).move_to_element_with_offset(canvas, x - canvas.size["width"] // 2, y - canvas.size["height"] // 2)
+        (chain.click_and_hold().release() if press else chain).perform()
+        self.settle(before, state)
+
+    def text(self, element_id):
+        return self.driver.find_element(By.ID, element_id).text
+
+    def open_folder(self, folder):
+        self.driver.find_element(By.ID, "folder").send_keys(str(folder))
+
+    def saved(self):
+        self.driver.find_element(By.ID, "save").click()
+        target = self.downloads / "autorun.ini"
+        self.until(target.exists, "a download")
+        data = target.read_bytes()
+        target.unlink()
+        return data
+
+    def test_demo_opens_as_play_draws_it(self):
+        self.open()
+        self.assertEqual(self.canvas(), play())
+        self.assertEqual(self.text("caption"), "Autorun Menu Demo")
+
+    def test_hover_and_press_show_the_pictures_play_shows(self):
+        self.open()
+        start = self.canvas()
+        self.pointer(*README)
+        self.assertNotEqual(self.canvas(), start)
+        self.assertEqual(self.canvas(), play("move %d %d" % README))
+        self.pointer(*README, press=True)
+        self.assertEqual(self.canvas(), play("move %d %d" % README, "down %d %d" % README))
+        self.assertIn("opens readme.txt through the shell in .\\", self.text("words"))
+
+    def test_install_click_shows_its_command_line_and_the_wait(self):
+        self.open()
+        self.pointer(*INSTALL)
+        self.pointer(*INSTALL, press=True, state="waiting")
+        self.assertIn("starts D:\\Menu\\setup.exe in D:\\Menu and waits for it", self.text("words"))
+        self.assertTrue(self.driver.find_element(By.ID, "wait").is_displayed())
+        self.driver.find_element(By.ID, "end-program").click()
+        self.until(lambda: "rebuilds the menu" in self.text("words"), "the rebuild")
+        self.assertFalse(self.driver.find_element(By.ID, "wait").is_displayed())
+
+    def test_installer_value_and_rebuild_enable_start(self):
+        self.open()
+        field = self.driver.find_element(By.CSS_SELECTOR, "input[data-alias=InstallDir]")
+        field.send_keys("C:\\Demo\n")
+        self.js("arguments[0].dispatchEvent(new Event('change'))", field)
+        before = self.frames()
+        self.driver.find_element(By.ID, "rebuild").click()
+        self.settle(before)
+        expected = play('registry set Software\\AutorunMenuDemo InstallDir "C:\\Demo"', "message 1025")
+        self.assertNotEqual(expected, play())
+        self.assertEqual(self.canvas(), expected)
+
+    def test_a_broken_line_is_marked_at_its_line(self):
+        self.open()
+        line = (DEMO / "autorun.ini").read_text().split("\n").index("ShowCaption=1") + 1
+        before = self.frames()
+        self.js("const t = document.getElementById('text'); t.value = t.value.replace('ShowCaption=1', 'ShowCaption=yes');"
+                "t.dispatchEvent(new Event('input'))")
+        self.settle(before + 1)
+        self.assertEqual(self.js(f"return document.getElementById('gutter').children[{line - 1}].className"), "warning")
+        finding = self.driver.find_element(By.CSS_SELECTOR, f"#findings li[data-line='{line}']").text
+        self.assertIn("ShowCaption", finding)
+
+    def test_save_without_edits_gives_back_the_bytes(self):
+        with tempfile.TemporaryDirectory() as folder:
+            ini = crlf_menu(Path(folder))
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            self.assertEqual(self.saved(), ini)
+
+    def test_dragging_a_button_rewrites_only_its_left_and_top(self):
+        with tempfile.TemporaryDirectory() as folder:
+            ini = crlf_menu(Path(folder))
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            self.driver.find_element(By.ID, "layout-mode").click()
+            canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
+            ActionChains(self.driver).move_to_element_with_offset(canvas, README[0] - 240, README[1] - 176) \
+                .click_and_hold().move_by_offset(7, 5).release().perform()
+            self.settle(before + 3)
+            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=177\r\nLeft=117"))
+
+    def test_bad_input_gets_a_message_and_loses_nothing(self):
+        cases = [  # files of the folder, words of the message
+            ({"readme.txt": b"hello"}, "has no autorun.ini"),
+            ({"autorun.ini": bytes(range(256)) * 4}, "is not a text file"),
+            ({"autorun.ini": b"[Main]\nBackGround=back.bmp\n", "back.bmp": b"BM" + b"\x00" * 60}, "cannot show"),
+            ({"autorun.ini": b"[Main]\n", "big.bmp": 65 * 1024 * 1024}, "over the 64 MiB"),
+        ]
+        for files, words in cases:
+            with self.subTest(words), tempfile.TemporaryDirectory() as folder:
+                for name, content in files.items():
+                    with open(Path(folder) / name, "wb") as f:
+                        f.truncate(content) if isinstance(content, int) else f.write(content)
+                self.open()
+                demo = self.canvas()
+                self.open_folder(folder)
+                self.until(lambda: words in self.text("messages"), repr(words))
+                if "autorun.ini" not in files or words == "is not a text file":
+                    self.assertEqual(self.canvas(), demo)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])

@@ -1,0 +1,190 @@
+// The menu running on the simulated machine in WebAssembly: files and registry in, events in,
+// pixels, buttons, trace and findings out. One run at a time; every call that changes what the
+// menu shows resolves once the menu has handled it and waits again.
+import createDesigner from './designer.js';
+
+export class Menu {
+  static async load() {
+    const menu = new Menu();
+    menu.module = await createDesigner({
+      designerAwaitInput: () => menu.#settle('idle'),
+      designerAwaitWaitSlice: () => menu.#waitSlice(),
+    });
+    return menu;
+  }
+
+  state = 'stopped'; // idle, waiting (for a program), stopped
+  #wake = null;
+  #settled = [];
+  #run = null;
+  decode = (bytes) => new TextDecoder('windows-1252').decode(bytes);
+
+  // The menu's queue is empty (or it waits for a program): whoever awaits a result gets it,
+  // and the menu sleeps until the page gives it more.
+  #settle(state) {
+    this.state = state;
+    for (const resolve of this.#settled.splice(0)) resolve();
+    if (state === 'waiting') return null;
+    return new Promise((resolve) => (this.#wake = resolve));
+  }
+
+  // One slice of a wait for a started program: the menu repaints, then checks again.
+  #waitSlice() {
+    this.#settle('waiting');
+    return new Promise((resolve) => {
+      this.#wake = resolve;
+      setTimeout(resolve, 200);
+    });
+  }
+
+  #nudge() {
+    const wake = this.#wake;
+    this.#wake = null;
+    if (wake) wake();
+  }
+
+  // Resolves when the menu is idle again (or waits for a program, or has ended).
+  #afterwards() {
+    return new Promise((resolve) => {
+      this.#settled.push(resolve);
+      this.#nudge();
+    });
+  }
+
+  #call(name, ...args) {
+    return this.module[`_designer_${name}`](...args);
+  }
+
+  #text(name) {
+    const pointer = this.#call(name);
+    const heap = this.module.HEAPU8;
+    let end = pointer;
+    while (heap[end] !== 0) end++;
+    return this.decode(heap.subarray(pointer, end));
+  }
+
+  #json(name) {
+    return JSON.parse(this.#text(name));
+  }
+
+  #withBytes(bytes, use) {
+    const pointer = this.module._malloc(Math.max(bytes.length, 1));
+    this.module.HEAPU8.set(bytes, pointer);
+    try {
+      return use(pointer);
+    } finally {
+      this.module._free(pointer);
+    }
+  }
+
+  #withText(text, use) {
+    const bytes = new Uint8Array(text.length + 1);
+    for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i) & 0xff;
+    return this.#withBytes(bytes, use);
+  }
+
+  clearFolder() {
+    this.#call('clear_folder');
+  }
+
+  // name: relative, "/" between folders.
+  putFile(name, bytes) {
+    return this.#withText(name, (n) => this.#withBytes(bytes, (b) => this.#call('put_file', n, b, bytes.length)) === 0);
+  }
+
+  // key, name and value as 8-bit texts (one character a byte).
+  setRegistry(key, name, value) {
+    this.#withText(key, (k) => this.#withText(name, (n) => this.#withText(value, (v) => this.#call('set_registry', k, n, v))));
+    return this.running ? this.#afterwards() : Promise.resolve();
+  }
+
+  // Returns '' or the reason the file cannot be read.
+  loadRegistry(bytes) {
+    return this.#withBytes(bytes, (b) => {
+      const pointer = this.#call('load_registry', b, bytes.length);
+      return this.module.UTF8ToString(pointer);
+    });
+  }
+
+  setScreen(width, height, caption, frameX, frameY) {
+    this.#call('set_screen', width, height, caption, frameX, frameY);
+  }
+
+  get running() {
+    return this.#run !== null;
+  }
+
+  // Starts the menu; resolves once its window is shown and it waits for input.
+  async start() {
+    await this.stop();
+    const first = new Promise((resolve) => this.#settled.push(resolve));
+    this.#run = this.module.ccall('designer_run', null, [], [], { async: true }).then(() => {
+      this.#run = null;
+      this.state = 'stopped';
+      for (const resolve of this.#settled.splice(0)) resolve();
+    });
+    await first;
+  }
+
+  async stop() {
+    if (!this.#run) return;
+    const run = this.#run;
+    this.#call('stop');
+    this.#nudge();
+    await run;
+  }
+
+  move(x, y) {
+    this.#call('move', x, y);
+    return this.#afterwards();
+  }
+
+  press(x, y) {
+    this.#call('press', x, y);
+    return this.#afterwards();
+  }
+
+  message(number) {
+    this.#call('message', number);
+    return this.#afterwards();
+  }
+
+  endProgram() {
+    this.#call('end_program');
+    return this.#afterwards();
+  }
+
+  window() {
+    return this.#json('window');
+  }
+
+  // The client area as ImageData, or null when the menu has no client area.
+  pixels() {
+    const { width, height, exists } = this.window();
+    if (!exists || width === 0 || height === 0) return null;
+    const pointer = this.#call('pixels');
+    const bytes = new Uint8ClampedArray(this.module.HEAPU8.buffer, pointer, width * height * 4);
+    return new ImageData(new Uint8ClampedArray(bytes), width, height);
+  }
+
+  buttons() {
+    return this.#json('buttons');
+  }
+
+  findings() {
+    return this.#json('findings');
+  }
+
+  aliases() {
+    return this.#json('aliases');
+  }
+
+  layout() {
+    return this.#json('layout');
+  }
+
+  // The trace lines since the last call.
+  trace() {
+    return this.#text('trace').split('\n').filter((line) => line !== '');
+  }
+}

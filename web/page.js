@@ -1,0 +1,345 @@
+// The designer page: opens a menu folder, runs the menu's own code on it, and keeps the preview,
+// the plain account of each click, the findings of check, the registry and the file in step.
+import { decode, encode } from './codepage.js';
+import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
+import { placeButton } from './layout.js';
+import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
+import { Menu } from './menu.js';
+import { plainWords } from './plain_words.js';
+
+const $ = (id) => document.getElementById(id);
+const canvas = $('preview');
+const textBox = $('text');
+const editDelay = 150;
+
+const page = {
+  menu: null,
+  iniPath: 'autorun.ini',
+  loaded: null, // the bytes as opened
+  lines: [],
+  codePage: '1252',
+  places: [],
+  buttons: [],
+  drag: null,
+  selected: -1,
+  editTimer: 0,
+};
+
+function say(text, bad = false) {
+  const p = document.createElement('p');
+  p.textContent = text;
+  if (bad) p.className = 'bad';
+  $('messages').append(p);
+}
+
+function setState(state) {
+  document.body.dataset.state = state;
+}
+
+function fileText() {
+  return joinLines(page.lines);
+}
+
+function fileBytes() {
+  return encode(fileText(), page.codePage);
+}
+
+// The preview, the plain words and the trace after the menu has handled something.
+function render() {
+  const { menu } = page;
+  const info = menu.window();
+  const image = menu.pixels();
+  canvas.width = image ? image.width : 0;
+  canvas.height = image ? image.height : 0;
+  if (image) canvas.getContext('2d').putImageData(image, 0, 0);
+  $('caption').hidden = !info.exists || !info.caption;
+  $('caption').textContent = info.title ?? '';
+  page.buttons = menu.running ? menu.buttons() : [];
+  const lines = menu.trace();
+  if (lines.length > 0) {
+    const trace = $('trace');
+    trace.textContent = (trace.textContent + lines.join('\n') + '\n').slice(-200000);
+    for (const words of plainWords(lines)) {
+      const li = document.createElement('li');
+      li.textContent = words;
+      $('words').append(li);
+    }
+  }
+  $('wait').hidden = menu.state !== 'waiting';
+  $('closed').hidden = menu.running || !page.loaded;
+  drawSelection();
+  setState(menu.state);
+  document.body.dataset.frames = Number(document.body.dataset.frames ?? 0) + 1;
+}
+
+function drawSelection() {
+  const button = page.buttons[page.selected];
+  if (!document.body.classList.contains('layout') || !button) return;
+  const context = canvas.getContext('2d');
+  const dx = page.drag ? page.drag.dx : 0;
+  const dy = page.drag ? page.drag.dy : 0;
+  context.strokeStyle = '#ff00ff';
+  context.setLineDash([4, 3]);
+  context.strokeRect(button.left + dx + 0.5, button.top + dy + 0.5, button.right - button.left - 1, button.bottom - button.top - 1);
+}
+
+function renderFindings() {
+  const findings = page.menu.findings();
+  const gutter = $('gutter');
+  const count = page.lines.length;
+  if (gutter.children.length !== count) {
+    gutter.replaceChildren(
+      ...Array.from({ length: count }, (_, i) => {
+        const div = document.createElement('div');
+        div.textContent = i + 1;
+        return div;
+      }),
+    );
+  }
+  for (const div of gutter.querySelectorAll('.error, .warning')) div.className = '';
+  const list = findings.map((finding) => {
+    const li = document.createElement('li');
+    li.className = finding.severity;
+    li.dataset.line = finding.line;
+    li.textContent = finding.line > 0 ? `line ${finding.line}: ${finding.text}` : finding.text;
+    li.onclick = () => showLine(finding.line);
+    const mark = gutter.children[finding.line - 1];
+    if (mark && mark.className !== 'error') {
+      mark.className = finding.severity;
+      mark.title = finding.text;
+    }
+    return li;
+  });
+  $('findings').replaceChildren(...list);
+  for (const f of findings.filter((f) => f.text.includes('cannot be shown')))
+    say(`A picture the menu cannot show, line ${f.line}: ${f.text}`, true);
+}
+
+function showLine(line) {
+  const start = page.lines.slice(0, line - 1).reduce((sum, l) => sum + l.text.length + 1, 0);
+  textBox.focus();
+  textBox.setSelectionRange(start, start + (page.lines[line - 1]?.text.length ?? 0));
+}
+
+function renderRegistry() {
+  const rows = page.menu.aliases().map((alias) => {
+    const tr = document.createElement('tr');
+    const input = document.createElement('input');
+    input.value = alias.value;
+    input.disabled = !alias.defined;
+    input.dataset.alias = alias.name;
+    input.onchange = async () => {
+      await page.menu.setRegistry(alias.key, alias.valueName, input.value);
+      render();
+    };
+    const cells = [alias.name, alias.key, alias.defined ? alias.valueName || '(default)' : ''];
+    tr.append(...cells.map((text) => Object.assign(document.createElement('td'), { textContent: text })));
+    tr.append(document.createElement('td'));
+    tr.lastChild.append(input);
+    return tr;
+  });
+  $('registry').tBodies[0].replaceChildren(...rows);
+}
+
+// Starts the menu afresh on the files as they stand.
+async function restart() {
+  setState('busy');
+  $('words').replaceChildren();
+  await page.menu.start();
+  page.places = page.menu.layout();
+  render();
+  renderFindings();
+  renderRegistry();
+}
+
+async function open(folder) {
+  setState('busy');
+  $('messages').replaceChildren();
+  const menu = await readMenu(folder);
+  if (menu.fatal) {
+    say(menu.fatal, true);
+    setState(page.menu.state);
+    return;
+  }
+  for (const problem of menu.problems) say(problem, true);
+  await page.menu.stop();
+  page.menu.clearFolder();
+  for (const { path, bytes } of menu.files) page.menu.putFile(path, bytes);
+  page.iniPath = menu.ini.path;
+  page.loaded = menu.ini.bytes;
+  page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
+  page.selected = -1;
+  textBox.value = shownText(page.lines);
+  $('trace').textContent = '';
+  $('save').disabled = false;
+  $('status').textContent = `${folder.name || 'menu'}: ${menu.files.length} files`;
+  await restart();
+  performance.mark('first-frame');
+}
+
+// The file changed: the menu and check run again on the new bytes.
+async function applyEdit() {
+  performance.mark('edit-start');
+  const { bytes, missing } = fileBytes();
+  if (missing > 0) say(`${missing} characters are not in code page ${page.codePage}: they are written as "?".`, true);
+  await page.menu.stop();
+  page.menu.putFile(page.iniPath, bytes);
+  await restart();
+  performance.measure('edit', 'edit-start');
+}
+
+textBox.addEventListener('input', () => {
+  page.lines = applyShown(page.lines, textBox.value);
+  clearTimeout(page.editTimer);
+  page.editTimer = setTimeout(applyEdit, editDelay);
+});
+textBox.addEventListener('scroll', () => ($('gutter').scrollTop = textBox.scrollTop));
+
+function moveButton(index, left, top) {
+  const text = placeButton(fileText(), page.places[index], left, top, usualEnd(page.lines));
+  if (text === null) return;
+  page.lines = splitLines(text);
+  const scroll = textBox.scrollTop;
+  textBox.value = shownText(page.lines);
+  textBox.scrollTop = scroll;
+  clearTimeout(page.editTimer);
+  page.editTimer = setTimeout(applyEdit, editDelay);
+}
+
+function pointerAt(event) {
+  const r = canvas.getBoundingClientRect();
+  return { x: Math.floor(event.clientX - r.left), y: Math.floor(event.clientY - r.top) };
+}
+
+// The button the menu would take at this point: the first that is shown, as for a click.
+function buttonAt({ x, y }) {
+  return page.buttons.findIndex((b) => !b.hidden && x >= b.left && x <= b.right && y >= b.top && y <= b.bottom);
+}
+
+let pendingMove = null;
+let moving = false;
+async function sendMove(point) {
+  pendingMove = point;
+  if (moving) return;
+  moving = true;
+  while (pendingMove) {
+    const { x, y } = pendingMove;
+    pendingMove = null;
+    await page.menu.move(x, y);
+    render();
+  }
+  moving = false;
+}
+
+const layoutMode = () => document.body.classList.contains('layout');
+
+canvas.addEventListener('mousemove', (event) => {
+  const point = pointerAt(event);
+  if (layoutMode()) {
+    if (!page.drag) return;
+    page.drag.dx = point.x - page.drag.x;
+    page.drag.dy = point.y - page.drag.y;
+    render();
+  } else if (page.menu.running) {
+    sendMove(point);
+  }
+});
+
+canvas.addEventListener('mousedown', async (event) => {
+  const point = pointerAt(event);
+  if (layoutMode()) {
+    page.selected = buttonAt(point);
+    page.drag = page.selected >= 0 ? { ...point, dx: 0, dy: 0 } : null;
+    render();
+    return;
+  }
+  if (!page.menu.running) return;
+  $('words').replaceChildren();
+  await page.menu.press(point.x, point.y);
+  render();
+});
+
+window.addEventListener('mouseup', () => {
+  const drag = page.drag;
+  page.drag = null;
+  if (!drag || (drag.dx === 0 && drag.dy === 0)) return;
+  const button = page.buttons[page.selected];
+  moveButton(page.selected, button.left + drag.dx, button.top + drag.dy);
+});
+
+const nudges = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+canvas.addEventListener('keydown', (event) => {
+  const step = nudges[event.key];
+  const button = page.buttons[page.selected];
+  if (!layoutMode() || !step || !button) return;
+  event.preventDefault();
+  button.left += step[0];
+  button.top += step[1];
+  moveButton(page.selected, button.left, button.top);
+});
+
+$('layout-mode').addEventListener('change', (event) => {
+  document.body.classList.toggle('layout', event.target.checked);
+  render();
+});
+
+$('folder').addEventListener('change', (event) => {
+  if (event.target.files.length > 0) open(fromPicker(event.target.files));
+  event.target.value = '';
+});
+$('demo').addEventListener('click', async () => open(await demo()));
+document.addEventListener('dragover', (event) => {
+  event.preventDefault();
+  document.body.classList.add('dropping');
+});
+document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
+document.addEventListener('drop', async (event) => {
+  event.preventDefault();
+  document.body.classList.remove('dropping');
+  open(await fromDrop(event.dataTransfer));
+});
+
+$('codepage').addEventListener('change', (event) => {
+  const bytes = fileBytes().bytes;
+  page.codePage = event.target.value;
+  page.menu.decode = (b) => decode(b, page.codePage);
+  page.lines = splitLines(decode(bytes, page.codePage));
+  textBox.value = shownText(page.lines);
+  if (page.menu.running) {
+    render();
+    renderFindings();
+    renderRegistry();
+  }
+});
+
+$('save').addEventListener('click', () => {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([fileBytes().bytes], { type: 'application/octet-stream' }));
+  link.download = 'autorun.ini';
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+});
+
+$('end-program').addEventListener('click', async () => {
+  await page.menu.endProgram();
+  render();
+});
+$('rebuild').addEventListener('click', async () => {
+  $('words').replaceChildren();
+  await page.menu.message(1025);
+  render();
+});
+$('restart').addEventListener('click', restart);
+$('regfile').addEventListener('change', async (event) => {
+  const file = event.target.files[0];
+  event.target.value = '';
+  if (!file) return;
+  await page.menu.stop();
+  const error = page.menu.loadRegistry(new Uint8Array(await file.arrayBuffer()));
+  if (error) say(`${file.name} cannot be read: ${error}`, true);
+  if (page.loaded) await restart();
+});
+
+page.menu = await Menu.load();
+setState('stopped');
+if (new URLSearchParams(location.search).has('demo')) open(await demo());

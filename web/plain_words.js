@@ -1,0 +1,38 @@
+// What a click makes Windows do, in plain words, read from the trace of the simulated machine.
+
+// The value of name=… in a trace line: a quoted text (verbatim, quotes and all inside), none,
+// or a bare word.
+export function field(line, name) {
+  const match = line.match(new RegExp(` ${name}=(none|"(.*?)"|(\\S*))(?= [A-Za-z]+=|$)`));
+  if (!match) return undefined;
+  if (match[1] === 'none') return null;
+  return match[2] ?? match[3];
+}
+
+// Sentences for the trace lines of one event; waiting tells whether the menu still waits.
+export function plainWords(lines) {
+  const said = [];
+  for (const line of lines) {
+    const call = line.split(' ', 1)[0];
+    if (call === 'CreateProcessA' && field(line, 'result') === 'started') {
+      const dir = field(line, 'dir');
+      said.push(`starts ${field(line, 'cmdline')} in ${dir ?? "the menu's current folder"}`);
+    } else if (call === 'ShellExecuteExA') {
+      const params = field(line, 'params');
+      said.push(
+        `starts ${field(line, 'file')}${params ? ` with ${params}` : ''} through the shell, ` +
+          'which asks for administrator rights first',
+      );
+    } else if (call === 'WaitForSingleObject' && said.length > 0 && !said.at(-1).endsWith('waits for it')) {
+      said[said.length - 1] += ' and waits for it';
+    } else if (call === 'ShellExecuteA') {
+      const dir = field(line, 'dir');
+      said.push(`opens ${field(line, 'file')} through the shell${dir ? ` in ${dir}` : ''}`);
+    } else if (call === 'PostMessageA' && field(line, 'msg') === '1025') {
+      said.push('rebuilds the menu');
+    } else if (call === 'PostMessageA' && field(line, 'msg') === '16') {
+      said.push('closes the menu');
+    }
+  }
+  return said;
+}
