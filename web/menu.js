@@ -14,6 +14,7 @@ export class Menu {
   }
 
   state = 'stopped'; // idle, waiting (for a program), stopped
+  onWaitSlice = null; // called while the menu waits for a program, after each repaint
   #wake = null;
   #settled = [];
   #run = null;
@@ -31,6 +32,7 @@ export class Menu {
   // One slice of a wait for a started program: the menu repaints, then checks again.
   #waitSlice() {
     this.#settle('waiting');
+    this.onWaitSlice?.();
     return new Promise((resolve) => {
       this.#wake = resolve;
       setTimeout(resolve, 200);

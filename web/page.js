@@ -23,6 +23,7 @@ const page = {
   drag: null,
   selected: -1,
   editTimer: 0,
+  eventLines: [], // the trace since the last click, rebuild or start
 };
 
 function say(text, bad = false) {
@@ -30,6 +31,12 @@ function say(text, bad = false) {
   p.textContent = text;
   if (bad) p.className = 'bad';
   $('messages').append(p);
+}
+
+// What Windows would do is told for one click (or start, or rebuild) at a time.
+function newEvent() {
+  page.eventLines = [];
+  $('words').replaceChildren();
 }
 
 function setState(state) {
@@ -59,11 +66,9 @@ function render() {
   if (lines.length > 0) {
     const trace = $('trace');
     trace.textContent = (trace.textContent + lines.join('\n') + '\n').slice(-200000);
-    for (const words of plainWords(lines)) {
-      const li = document.createElement('li');
-      li.textContent = words;
-      $('words').append(li);
-    }
+    page.eventLines.push(...lines);
+    const words = plainWords(page.eventLines).map((text) => Object.assign(document.createElement('li'), { textContent: text }));
+    $('words').replaceChildren(...words);
   }
   $('wait').hidden = menu.state !== 'waiting';
   $('closed').hidden = menu.running || !page.loaded;
@@ -144,7 +149,7 @@ function renderRegistry() {
 // Starts the menu afresh on the files as they stand.
 async function restart() {
   setState('busy');
-  $('words').replaceChildren();
+  newEvent();
   await page.menu.start();
   page.places = page.menu.layout();
   render();
@@ -254,7 +259,7 @@ canvas.addEventListener('mousedown', async (event) => {
     return;
   }
   if (!page.menu.running) return;
-  $('words').replaceChildren();
+  newEvent();
   await page.menu.press(point.x, point.y);
   render();
 });
@@ -325,7 +330,7 @@ $('end-program').addEventListener('click', async () => {
   render();
 });
 $('rebuild').addEventListener('click', async () => {
-  $('words').replaceChildren();
+  newEvent();
   await page.menu.message(1025);
   render();
 });
@@ -341,5 +346,6 @@ $('regfile').addEventListener('change', async (event) => {
 });
 
 page.menu = await Menu.load();
+page.menu.onWaitSlice = render;
 setState('stopped');
 if (new URLSearchParams(location.search).has('demo')) open(await demo());
