@@ -2,7 +2,7 @@
 autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
 bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
 
-import functools, http.server, os, subprocess, sys, tempfile, threading, time, unittest, zlib
+import base64, functools, http.server, os, subprocess, sys, tempfile, threading, time, unittest, zlib
 from pathlib import Path
 
 from selenium import webdriver
@@ -38,6 +38,7 @@ def png_rgba(path):
     return bytes(out)
 
 
+@functools.lru_cache(maxsize=None)
 def play(*events):
     """The client area after autorun-sim play ran events on the demo."""
     with tempfile.TemporaryDirectory() as work:
@@ -105,8 +106,10 @@ class Designer(unittest.TestCase):
         return int(self.js("return document.body.dataset.frames || 0"))
 
     def canvas(self):
-        return bytes(self.js("const c = document.getElementById('preview');"
-                             "return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data)"))
+        return base64.b64decode(self.js(
+            "const c = document.getElementById('preview'), d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+            "let s = ''; for (let i = 0; i < d.length; i += 8192) s += String.fromCharCode(...d.subarray(i, i + 8192));"
+            "return btoa(s)"))
 
     def pointer(self, x, y, press=False, state="idle"):
         canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
