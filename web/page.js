@@ -158,6 +158,7 @@ async function restart() {
 }
 
 async function open(folder) {
+  performance.mark('open-start');
   setState('busy');
   $('messages').replaceChildren();
   const menu = await readMenu(folder);
@@ -180,6 +181,7 @@ async function open(folder) {
   $('status').textContent = `${folder.name || 'menu'}: ${menu.files.length} files`;
   await restart();
   performance.mark('first-frame');
+  performance.measure('open', 'open-start');
 }
 
 // The file changed: the menu and check run again on the new bytes.

@@ -15,6 +15,11 @@ DEMO = SITE / "demo"
 INSTALL, README = (150, 140), (150, 190)  # points on the demo's first two buttons
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
 def png_rgba(path):
     """The pixels of an 8-bit RGB PNG as autorun-sim writes it, as RGBA bytes."""
     data, chunks, pos = path.read_bytes(), b"", 8
@@ -62,8 +67,7 @@ def crlf_menu(folder):
 class Designer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=SITE)
-        handler.log_message = lambda *args: None
+        handler = functools.partial(QuietHandler, directory=SITE)
         cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=cls.server.serve_forever, daemon=True).start()
         cls.work = tempfile.TemporaryDirectory()
