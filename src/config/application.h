@@ -93,6 +93,9 @@ int32_t fileSize(FileHandle file);
 // The window procedure of the menu's window class.
 intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
+// Takes the window's messages and dispatches them until the quit message arrives.
+void runMessageLoop();
+
 // The program: registers the class, shows the menu and runs the message loop; returns 0.
 int32_t WinMain(InstanceHandle instance, InstanceHandle previousInstance, char* commandLine,
                 int32_t showCommand);
