@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "config/alias_table.h"
 #include "config/text_string.h"
@@ -32,6 +33,8 @@ class Application {
 
     // Configuration lookup: the answer is left in currentValue.
     void lookup(const char* section, const char* key);
+    // The same lookup; returns where the answering line starts in configText, or -1.
+    int32_t lookupLine(const char* section, const char* key);
     bool openSection(const char* name);
     bool nextLine();
     bool matchKey();
@@ -84,8 +87,22 @@ class Application {
     void waitForProgram(ProcessHandle process);
 };
 
+// The keys of a button's pictures, in the order of its states: normal, hover, pressed, disabled.
+constexpr int32_t pictureSlots = 4;
+extern const char* const pictureKeys[pictureSlots];
+
 // The section of button number (counted from 1): "Button" followed by the number in decimal.
 String buttonSection(uint32_t number);
+
+// The n of the section name Button<n> (length bytes at name, n written from 1 without leading
+// zeros); 0 for every other name.
+uint32_t buttonNumberOf(const char* name, int32_t length);
+
+// A number as the menu reads it (the atoi rule: blanks, a sign, the digits up to the first
+// other byte); 0 for a null text or one without digits.
+inline int32_t readNumber(const char* text) {
+    return text != nullptr ? std::atoi(text) : 0;
+}
 
 // The size of an open file in bytes, its position unchanged; 0 for a null file.
 int32_t fileSize(FileHandle file);

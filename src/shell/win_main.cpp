@@ -34,7 +34,7 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     if (!platform::registerClass(windowClass)) return 0;
 
     app.lookup("Main", "ShowCaption");
-    bool caption = equals(app.currentValue, "1");
+    bool caption = captionWanted(app.currentValue);
     app.lookup("Main", "AppName");
     String title(app.currentValue);
     app.lookup("Main", "BackGround");

@@ -54,7 +54,8 @@ void checkBackground(CheckContext& c, int32_t mainHeader) {
 
 void checkCaption(CheckContext& c) {
     Answer caption = c.answer("Main", "ShowCaption");
-    if (!caption.found || caption.value == "1" || caption.value == "0") return;
+    if (!caption.found || captionWanted(String(caption.value.c_str())) || caption.value == "0")
+        return;
     c.warn(caption.offset, "ShowCaption=" + caption.value +
                                " gives no caption: the menu shows one only for exactly 1; write "
                                "ShowCaption=1, or 0 for none");
