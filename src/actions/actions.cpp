@@ -61,7 +61,7 @@ void Application::runCommand(uint32_t wordTotal, String* words) {
         aliases.findAlias(program, currentValue);
         words[1].assign(concat(currentValue, program + plus + 1));
     } else {
-        words[1].assign(concat(baseDirectory, program));
+        words[1].assign(inFolder(program));
     }
     if (words[1].length() == 0) return;
 

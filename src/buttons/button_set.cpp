@@ -77,7 +77,7 @@ void Application::createButtons(uint32_t count) {
         String names[pictureSlots];
         for (int32_t k = 0; k < pictureSlots; ++k) {
             lookup(section.text(), pictureKeys[k]);
-            names[k].assign(concat(baseDirectory, currentValue.text()));
+            names[k].assign(inFolder(currentValue.text()));
         }
         button.setup(pictureSlots, names, Rect{left, top, 0, 0}, mainWindow.windowDC);
         buttonCount = n;

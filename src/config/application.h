@@ -31,6 +31,10 @@ class Application {
     // The instance the window procedure works on; set by construction.
     static Application* instance();
 
+    // A file of the menu's folder: the base directory followed by name, unchanged (an absolute
+    // name is not recognised), in concat's scratch String.
+    const String& inFolder(const char* name) const { return concat(baseDirectory, name); }
+
     // Configuration lookup: the answer is left in currentValue.
     void lookup(const char* section, const char* key);
     // The same lookup; returns where the answering line starts in configText, or -1.

@@ -20,7 +20,7 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     Application& app = *Application::instance();
 
     app.lookup("Main", "Icon");
-    app.currentValue.assign(concat(app.baseDirectory, app.currentValue.text()));
+    app.currentValue.assign(app.inFolder(app.currentValue.text()));
     IconHandle icon = platform::loadIconFromFile(instance, app.currentValue.text());
 
     WindowClass windowClass;

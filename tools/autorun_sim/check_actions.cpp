@@ -28,7 +28,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         std::string alias = program.substr(0, plus);
         if (aliasDefined(c, alias)) return;
         std::string rest = program.substr(plus + 1);
-        std::string file = c.baseDirectory() + program;
+        std::string file = c.inFolder(program);
         std::string meant = c.hostFile(file) ? " (a \"+\" in a program path always means "
                                                "ALIAS+PATH, so the file " +
                                                    program + " in the folder is never run)"
@@ -43,12 +43,12 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         c.error(at, quote(program) +
                         " is an absolute path, but the menu puts its folder in front "
                         "of every program path (" +
-                        c.baseDirectory() + program +
+                        c.inFolder(program) +
                         "), which names nothing; name the program relative to the menu folder, "
                         "or reach it through an alias, as in Tools+x.exe");
         return;
     }
-    std::string path = c.baseDirectory() + program;
+    std::string path = c.inFolder(program);
     if (!c.hostFile(path)) {
         c.error(at, "the program " + quote(program) +
                         " is not in the menu folder: Windows is "

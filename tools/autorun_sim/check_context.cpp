@@ -136,6 +136,11 @@ std::string CheckContext::baseDirectory() const {
     return app.baseDirectory.length() > 0 ? app.baseDirectory.text() : "";
 }
 
+std::string CheckContext::inFolder(const std::string& name) const {
+    const String& path = app.inFolder(name.c_str());
+    return path.length() > 0 ? path.text() : "";
+}
+
 std::optional<std::string> CheckContext::hostFile(const std::string& windowsPath) const {
     return sim::resolvePath(windowsPath);
 }

@@ -85,6 +85,8 @@ class CheckContext {
     // The highest n for which "[Button<n>]" occurs in the text; the sections above do not exist.
     uint32_t highestButtonSection() const { return highestSection_; }
     std::string baseDirectory() const;
+    // The path the menu makes of a file name of its folder.
+    std::string inFolder(const std::string& name) const;
     // The host file a path of the menu names, when it exists in the menu's folder.
     std::optional<std::string> hostFile(const std::string& windowsPath) const;
 

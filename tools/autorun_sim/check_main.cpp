@@ -15,7 +15,7 @@ std::string absoluteHint(const std::string& value, const std::string& what) {
 void checkIcon(CheckContext& c) {
     Answer icon = c.answer("Main", "Icon");
     if (icon.value.empty()) return;
-    std::string path = c.baseDirectory() + icon.value;
+    std::string path = c.inFolder(icon.value);
     if (!c.hostFile(path)) {
         c.error(icon.offset, "the icon file " + quote(icon.value) +
                                  " is not in the menu folder (the menu loads " + path +
