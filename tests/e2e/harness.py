@@ -138,7 +138,7 @@ class Case(Session):
 
     def started(self):
         """(program, command line, working directory, ended) of each start, in order; the menu
-        folder shown as ~, the directory in lower case without a final backslash."""
+        folder shown as ~, the program and directory in lower case, without a final backslash."""
         starts, ends = [], set()
         # Only whole lines: the last piece is empty, or a line still being written.
         for line in (open(self.log, "rb").read().decode("latin-1").split("\r\n")[:-1]
@@ -150,7 +150,7 @@ class Case(Session):
                 ends.add(fields[1])
         base = windows_path(self.dir) + "\\"
         short = lambda text: text.replace(base, "~\\").replace(base[:-1], "~")  # noqa: E731
-        return [(short(exe), short(cmdline), short(cwd.rstrip("\\")).lower(), pid in ends)
+        return [(short(exe).lower(), short(cmdline), short(cwd.rstrip("\\")).lower(), pid in ends)
                 for pid, exe, cwd, cmdline in starts]
 
     def wait_started(self, count, timeout=15):
