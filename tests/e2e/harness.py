@@ -20,8 +20,9 @@ BUTTON_W, BUTTON_H = 100, 40
 CASES = {}
 
 
-def case(function, prefix=""):
-    CASES[prefix + function.__name__] = function
+def case(function):
+    """Registers a case under its name, those of hostile.py as hostile.NAME."""
+    CASES[("hostile." if function.__module__ == "hostile" else "") + function.__name__] = function
     return function
 
 
@@ -31,7 +32,7 @@ class Case(Session):
 
     def __init__(self, name, work, mingw):
         super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work))
-        self.mingw, self.log = mingw, os.path.join(self.root, "programs.log")
+        self.mingw, self.log, self.menu = mingw, os.path.join(self.root, "programs.log"), None
 
     def __enter__(self):
         super().__enter__()
@@ -64,18 +65,19 @@ class Case(Session):
         """autorun.ini with the line ends a Windows editor writes."""
         return self.write("autorun.ini", "".join(l.strip() + "\r\n" for l in text.strip().split("\n")))
 
-    def recorder(self, relative, *directions, folder=None):
-        """The recorder, which logs how it was started, copied to relative, with its
-        directions (sleep|ms, regset|key|name|text, regdel|key|name) beside it."""
-        path = self.write(relative, open(os.path.join(self.mingw, "e2e", "recorder.exe"), "rb").read(), folder)
-        if directions:
-            self.write(os.path.splitext(relative)[0] + ".cfg", "".join(d + "\r\n" for d in directions), folder)
+    def recorder(self, *names, folder=None, directions=""):
+        """The recorder, which logs how it was started, copied under each name, with its
+        directions beside it (lines sleep|ms, regset|key|name|text); the last path is returned."""
+        for name in names:
+            path = self.write(name, open(os.path.join(self.mingw, "e2e", "recorder.exe"), "rb").read(), folder)
+            if directions:
+                self.write(os.path.splitext(name)[0] + ".cfg", directions, folder)
         return path
 
-    def standard(self, buttons, main="", registry="", size=(400, 300)):
-        """A framed 400 x 300 background and buttons of four one-colour pictures: buttons is
-        a list of (left, top, extra lines) for [Button1] on."""
-        self.write("back.bmp", bmp.framed(*size, BACK, BACK_EDGE))
+    def standard(self, buttons, main="", registry="", start=True):
+        """A menu of a framed 400 x 300 background and buttons of four one-colour pictures,
+        started unless start is False: buttons is a list of (left, top, extra lines)."""
+        self.write("back.bmp", bmp.framed(400, 300, BACK, BACK_EDGE))
         for key, colour in PICTURES:
             self.write(key + ".bmp", bmp.solid(BUTTON_W, BUTTON_H, colour))
         lines = ["[Main]", "BackGround = back.bmp", "Buttons = %d" % len(buttons), main]
@@ -84,6 +86,8 @@ class Case(Session):
             lines += ["[Button%d]\nLeft = %d\nTop = %d" % (n, left, top)]
             lines += ["%s = %s.bmp" % (key, key) for key, _ in PICTURES] + [extra]
         self.ini("\n".join(l for l in lines if l))
+        if start:
+            self.launch()
 
     # The menu.
 
@@ -126,12 +130,13 @@ class Case(Session):
         return dict(facts, style=int(lines["style"], 16), title=lines["title"])
 
     def close(self):
-        """Closes the menu as another program can; it must end with exit code 0."""
+        """Closes the menu as another program can; every case does so at its end unless the
+        menu has ended. It must end with exit code 0."""
         self.driver("post", "16")
         self.exited()
 
     def exited(self):
-        code = self.menu.wait_exit()
+        code, self.menu = self.menu.wait_exit(), None
         check(code == 0, "the menu ended with exit code %d, expected 0" % code)
 
     # The programs the menu started, as the recorder logged them.
@@ -157,16 +162,17 @@ class Case(Session):
         return wait_until(lambda: len(self.started()) >= count and self.started(), timeout,
                           "%d program start(s) in the log" % count)
 
-    def settle(self, left, top):
-        """Clicks the sentinel button at (left, top), whose Action runs sentinel.exe, and waits
-        for that start and for every program to end: the menu handles input in order, so what
-        earlier input started has been started by then. Returns the other starts."""
-        sentinels = lambda: sum(r[0].endswith("sentinel.exe") for r in self.started())  # noqa: E731
-        before = sentinels()
+    def settle(self, left, top, expected):
+        """Waits for the expected starts, then clicks the sentinel button at (left, top), which
+        runs sentinel.exe, and waits for that start and for all programs to end: the menu handles
+        input in order, so nothing earlier input asked for starts later. Returns the other starts."""
+        others = lambda: [r[:3] for r in self.started() if not r[0].endswith("sentinel.exe")]  # noqa: E731
+        before = len(self.started()) - len(others())
+        wait_until(lambda: len(others()) >= expected, 15, "%d program start(s)" % expected)
         self.press(left, top)
-        wait_until(lambda: sentinels() > before, 15, "the sentinel to start")
+        wait_until(lambda: len(self.started()) - len(others()) > before, 15, "the sentinel to start")
         wait_until(lambda: all(r[3] for r in self.started()), 15, "the programs to end")
-        return [r[:3] for r in self.started() if not r[0].endswith("sentinel.exe")]
+        return others()
 
 
 def filled(image, x, y, width, height, colour):
@@ -176,10 +182,13 @@ def filled(image, x, y, width, height, colour):
 
 def main():
     """cases.py --work DIR --mingw DIR NAME runs a case; the name prepare checks the programs
-    and makes the shared Wine prefix."""
+    and makes the shared Wine prefix. cases.py --list prints the names of the cases."""
     args = sys.argv[1:]
+    if args == ["--list"]:
+        print("\n".join(CASES))
+        return 0
     if len(args) != 5 or args[0] != "--work" or args[2] != "--mingw" or args[4] not in list(CASES) + ["prepare"]:
-        sys.stderr.write("usage: cases.py --work DIR --mingw DIR CASE\ncases: %s\n" % " ".join(sorted(CASES)))
+        sys.stderr.write("usage: cases.py --list | --work DIR --mingw DIR CASE\n")
         return 2
     work, mingw, name = os.path.abspath(args[1]), os.path.abspath(args[3]), args[4]
     started = time.monotonic()
@@ -192,6 +201,8 @@ def main():
         else:
             with Case(name, work, mingw) as t:
                 CASES[name](t)
+                if t.menu is not None:
+                    t.close()
             shutil.rmtree(t.root, ignore_errors=True)
     except Failure as failure:
         sys.stderr.write("FAIL %s: %s\n(files of the run kept in %s/runs/%s)\n" % (name, failure, work, name))

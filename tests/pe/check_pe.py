@@ -14,25 +14,23 @@ RT_VERSION, RT_MANIFEST = 16, 24
 class Image:
     def __init__(self, data):
         self.data = data
-        check_that(data[:2] == b"MZ", "no MZ signature")
         pe = self.u32(0x3C)
-        check_that(data[pe:pe + 4] == b"PE\0\0", "no PE signature")
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("no MZ or PE signature")
+        self.machine, sections, _, _, _, optional_size, _, magic = struct.unpack_from("<HHIIIHHH", data, pe + 4)
+        if magic != 0x10B:
+            raise ValueError("not a 32-bit (PE32) image")
         opt = pe + 24
-        check_that(struct.unpack_from("<H", data, opt)[0] == 0x10B, "not a 32-bit (PE32) image")
         self.subsystem, self.dll_flags = struct.unpack_from("<HH", data, opt + 68)
         self.directories = [struct.unpack_from("<II", data, opt + 96 + 8 * i) for i in range(self.u32(opt + 92))]
-        self.sections = []
-        for i in range(sections):
-            name, vsize, vaddr, rsize, raddr = struct.unpack_from("<8sIIII", data, opt + optional_size + 40 * i)
-            self.sections.append((name.rstrip(b"\0").decode(), vaddr, max(vsize, rsize), raddr))
+        self.sections = [struct.unpack_from("<8sIIII", data, opt + optional_size + 40 * i) for i in range(sections)]
 
     def u32(self, offset):
         return struct.unpack_from("<I", self.data, offset)[0]
 
     def offset(self, rva):
-        for _, vaddr, size, raddr in self.sections:
-            if vaddr <= rva < vaddr + size:
+        for _, vsize, vaddr, rsize, raddr in self.sections:
+            if vaddr <= rva < vaddr + max(vsize, rsize):
                 return raddr + rva - vaddr
         raise ValueError("address %#x is in no section" % rva)
 
@@ -60,22 +58,13 @@ class Image:
         base = self.offset(rva) if size else None
 
         def entries(directory):
-            named, numbered = struct.unpack_from("<HH", self.data, directory + 12)
-            return [struct.unpack_from("<II", self.data, directory + 16 + 8 * i) for i in range(named + numbered)]
+            count = sum(struct.unpack_from("<HH", self.data, base + directory + 12))
+            return [struct.unpack_from("<II", self.data, base + directory + 16 + 8 * i)[1] & 0x7FFFFFFF
+                    for i in range(count) if directory or self.u32(base + 16 + 8 * i) == type_id]
 
-        out = []
-        for ident, target in entries(base) if base is not None else []:
-            if ident == type_id and target & 0x80000000:
-                for _, names in entries(base + (target & 0x7FFFFFFF)):
-                    for _, leaf in entries(base + (names & 0x7FFFFFFF)):
-                        data_rva, data_size = struct.unpack_from("<II", self.data, base + leaf)
-                        out.append(self.data[self.offset(data_rva):self.offset(data_rva) + data_size])
-        return out
-
-
-def check_that(condition, message):
-    if not condition:
-        raise ValueError(message)
+        leaves = [leaf for names in (entries(0) if base is not None else []) for name in entries(names)
+                  for leaf in entries(name)]
+        return [self.data[self.offset(self.u32(base + leaf)):][:self.u32(base + leaf + 4)] for leaf in leaves]
 
 
 def failures(data):
@@ -89,7 +78,7 @@ def failures(data):
         (image.subsystem == 2, "not a GUI program (a console would open)"),
         (image.dll_flags & 0x40, "no DYNAMIC_BASE: the image is not relocated by ASLR"),
         (image.dll_flags & 0x100, "no NX_COMPAT: data pages would be executable"),
-        (".reloc" in [s[0] for s in image.sections], "no .reloc section for ASLR"),
+        (b".reloc\0\0" in [s[0] for s in image.sections], "no .reloc section for ASLR"),
         (image.directories[5][1] > 0, "empty base relocation directory"),
         (len(data) <= SIZE_BUDGET, "%d bytes, over the budget of %d" % (len(data), SIZE_BUDGET)),
         (set(imports) <= ALLOWED_DLLS, "imports DLLs beyond the system ones: %s" % sorted(set(imports) - ALLOWED_DLLS)),
@@ -111,7 +100,7 @@ def main(path):
     try:
         data = open(path, "rb").read()
         found, imports = failures(data)
-    except (OSError, ValueError, struct.error) as error:
+    except (OSError, ValueError, IndexError, struct.error) as error:
         found, imports = [str(error)], {}
     for failure in found:
         print("%s: %s" % (path, failure))

@@ -1,5 +1,6 @@
-// A stand-in for the programs a menu starts: logs how it was started, can write the registry and
-// take its time before it ends, as directed by a file beside it.
+// A stand-in for the programs a menu starts: logs how it was started to the file that
+// AUTORUN_E2E_LOG names, and can write the registry and take its time before it ends, as
+// directed by a file beside it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -20,7 +21,7 @@ void appendLine(const char* logPath, const char* line) {
 }
 
 // The directions file is the program's own path with ".cfg" in place of ".exe". Lines:
-// sleep|<ms>, regset|<key below HKEY_CURRENT_USER>|<value name>|<text>, regdel|<key>|<name>.
+// sleep|<ms> and regset|<key below HKEY_CURRENT_USER>|<value name>|<text>.
 void followDirections(const char* exePath) {
     char cfgPath[MAX_PATH + 8];
     std::snprintf(cfgPath, sizeof cfgPath, "%.*s.cfg", static_cast<int>(std::strlen(exePath) - 4),
@@ -43,11 +44,6 @@ void followDirections(const char* exePath) {
             RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                            static_cast<DWORD>(std::strlen(text) + 1));
             RegCloseKey(handle);
-        } else if (std::strcmp(verb, "regdel") == 0 && name != nullptr &&
-                   RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &handle) ==
-                       ERROR_SUCCESS) {
-            RegDeleteValueA(handle, name);
-            RegCloseKey(handle);
         }
     }
     if (cfg != nullptr) std::fclose(cfg);
@@ -59,13 +55,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char exePath[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, exePath, MAX_PATH);
     if (length < 5 || length >= MAX_PATH) return 3;
-    // The log named by AUTORUN_E2E_LOG, or recorder.log beside the program.
-    char logPath[MAX_PATH + 16];
-    DWORD fromEnvironment = GetEnvironmentVariableA("AUTORUN_E2E_LOG", logPath, MAX_PATH);
-    if (fromEnvironment == 0 || fromEnvironment >= MAX_PATH) {
-        std::snprintf(logPath, sizeof logPath, "%.*srecorder.log",
-                      static_cast<int>(std::strrchr(exePath, '\\') + 1 - exePath), exePath);
-    }
+    char logPath[MAX_PATH];
+    DWORD logLength = GetEnvironmentVariableA("AUTORUN_E2E_LOG", logPath, MAX_PATH);
+    if (logLength == 0 || logLength >= MAX_PATH) return 3;
     char directory[MAX_PATH];
     if (GetCurrentDirectoryA(MAX_PATH, directory) == 0) directory[0] = '\0';
 
