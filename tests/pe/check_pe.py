@@ -97,20 +97,17 @@ def failures(data):
 
 
 def main(path):
+    data, imports = b"", {}
     try:
         data = open(path, "rb").read()
         found, imports = failures(data)
     except (OSError, ValueError, IndexError, struct.error) as error:
-        found, imports = [str(error)], {}
-    for failure in found:
-        print("%s: %s" % (path, failure))
-    if not found:
-        print("%s: %d bytes, ASLR, NX, manifest asInvoker, imports %s" % (path, len(data), ", ".join(sorted(imports))))
+        found = [str(error)]
+    summary = "%d bytes, ASLR, NX, manifest asInvoker, imports %s" % (len(data), ", ".join(sorted(imports)))
+    for line in found or [summary]:
+        print("%s: %s" % (path, line))
     return 1 if found else 0
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        print("usage: check_pe.py autorun.exe", file=sys.stderr)
-        sys.exit(2)
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1]) if len(sys.argv) == 2 else "usage: check_pe.py autorun.exe")
