@@ -1,10 +1,10 @@
 """A minimal X11 protocol client over the display's Unix socket: screen pixels, top-level
-windows with their names, classes and geometry. Enough for the tests to read what is on the
-screen many times a second without starting a program for every look."""
+windows with their names, classes and geometry. Enough to read what is on the screen many
+times a second without starting a program for every look."""
 
-import os
 import socket
 import struct
+import zlib
 
 ATOM_WM_NAME = 39
 ATOM_WM_CLASS = 67
@@ -49,6 +49,25 @@ class Image:
                 if self.pixels[row + x] == colour:
                     n += 1
         return n
+
+    def crop(self, x, y, width, height):
+        """The screen rectangle at (x, y) as an Image of its own."""
+        rows = [self.pixels[(r - self.y) * self.width + x - self.x:][:width] for r in range(y, y + height)]
+        return Image(x, y, width, height, [p for row in rows for p in row])
+
+    def png(self):
+        """The pixels as an 8-bit RGB PNG file."""
+        words = struct.pack(">%dI" % len(self.pixels), *self.pixels)
+        rgb = bytearray(3 * len(self.pixels))
+        for colour in range(3):
+            rgb[colour::3] = words[colour + 1::4]
+        stride = 3 * self.width
+        raw = b"".join(b"\0" + rgb[r * stride:(r + 1) * stride] for r in range(self.height))
+
+        def chunk(kind, body):
+            return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
 
 
 class Display:
@@ -144,25 +163,19 @@ class Display:
         value = self.property(window, ATOM_WM_CLASS)
         return [] if value is None else value.decode("latin-1").rstrip("\0").split("\0")
 
-    def top_level(self, instance):
-        """The viewable top-level windows whose class instance name is the given one."""
+    def top_level(self, instance=None, name=None):
+        """The viewable top-level windows whose class instance name (Wine names it after the
+        program's file) or whose title is the given one."""
         found = []
         for window in self.children():
             try:
-                classes = self.window_class(window)
-                if classes and classes[0].lower() == instance.lower() and self.viewable(window):
+                if instance is not None:
+                    classes = self.window_class(window)
+                    if not classes or classes[0].lower() != instance.lower():
+                        continue
+                if (name is None or self.name(window) == name) and self.viewable(window):
                     found.append(window)
             except XError:
                 continue  # the window went away meanwhile
         return found
 
-
-def display_number(display_name):
-    """The number of a local display name such as ":7" or ":7.0"."""
-    return int(display_name.split(":")[1].split(".")[0])
-
-
-if __name__ == "__main__":
-    d = Display(display_number(os.environ["DISPLAY"]))
-    for w in d.children():
-        print(hex(w), d.window_class(w), d.name(w), d.viewable(w), d.geometry(w))
