@@ -1,0 +1,175 @@
+#!/usr/bin/env python3
+"""Runs one golden case of autorun-sim: a small menu folder in, the expected outputs out.
+
+A case is a folder tests/golden/<case>/ that holds the menu (autorun.ini, .reg files, play
+scripts) and:
+  pictures       optional; one picture a line, "NAME = EXPRESSION", the expression built with
+                 tests/support/bmp.py (bmp, solid, framed), e.g. "a.bmp = solid(20, 10, 0xFF0000)"
+  copy-from      optional; folders copied into the menu first, one a line, {source} and {build}
+                 standing for the source and build trees
+  <name>.run     one run of autorun-sim each, in name order:
+                   args OPTIONS COMMAND ARGUMENTS   (words split as a shell does, no escapes)
+                   exit N
+                   stderr TEXT                      (optional: standard error must contain it)
+                   ---
+                   the expected standard output; for check, one finding a row instead:
+                   LINE SEVERITY KEY WORDS...       (the words must occur in the message)
+  *.png          the shots the scripts write, relative to the menu folder, compared byte for byte
+
+Every run works in one scratch copy of the menu, as its current directory. --update rewrites
+the expected outputs and shots from what the runs give (check rows keep their key words while
+line and severity still match), for a human to review with git diff."""
+
+import argparse
+import pathlib
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+import bmp  # noqa: E402
+
+
+def words(text):
+    lexer = shlex.shlex(text, posix=True)
+    lexer.whitespace_split, lexer.escape, lexer.commenters = True, "", ""
+    return list(lexer)
+
+
+def parse_run(path):
+    head, _, body = path.read_text("latin-1").partition("---\n")
+    run = {"args": [], "exit": 0, "stderr": None, "body": body}
+    for line in head.splitlines():
+        key, _, value = line.partition(" ")
+        if key == "args":
+            run["args"] = words(value)
+        elif key == "exit":
+            run["exit"] = int(value)
+        elif key == "stderr":
+            run["stderr"] = value
+        elif key and not key.startswith("#"):
+            sys.exit(f"{path}: unknown line {line!r}")
+    return run
+
+
+def findings(stdout):
+    rows = []
+    for line in stdout.splitlines():
+        _, number, severity, message = line.split(":", 3)
+        rows.append((int(number), severity.strip(), message))
+    return rows
+
+
+def compare_check(expected_body, stdout, update):
+    """Problems of the check rows; with update, the rewritten rows."""
+    expected = [words(row) for row in expected_body.splitlines() if row.strip()]
+    actual = findings(stdout)
+    problems, rows = [], []
+    for i, (number, severity, message) in enumerate(actual):
+        row = expected[i] if i < len(expected) else []
+        if row[:2] != [str(number), severity] or not all(w in message for w in row[2:]):
+            problems.append(f"finding {i + 1}: expected {' '.join(row) or 'none'}, got "
+                            f"{number} {severity}: {message}")
+            quoted = message.split('"')[1:2] if '"' in message else []
+            row = [str(number), severity] + [shlex.quote(w) for w in quoted]
+        rows.append(" ".join(row))
+    if len(expected) > len(actual):
+        problems.append(f"{len(expected) - len(actual)} expected findings missing, first: "
+                        f"{' '.join(expected[len(actual)])}")
+    return problems, "".join(r + "\n" for r in rows)
+
+
+def run_case(case, sim, source, build, update, wrapper):
+    problems = []
+    with tempfile.TemporaryDirectory(prefix="autorun-golden-") as scratch:
+        work = pathlib.Path(scratch)
+        copy_from = case / "copy-from"
+        if copy_from.exists():
+            for line in copy_from.read_text().split():
+                shutil.copytree(line.format(source=source, build=build), work, dirs_exist_ok=True)
+        for item in case.iterdir():
+            if item.suffix not in (".run", ".png") and item.name not in ("pictures", "copy-from"):
+                (shutil.copytree if item.is_dir() else shutil.copy)(item, work / item.name)
+        pictures = case / "pictures"
+        if pictures.exists():
+            for line in pictures.read_text().splitlines():
+                if line.strip() and not line.startswith("#"):
+                    name, _, expression = line.partition("=")
+                    target = work / name.strip().replace("\\", "/")
+                    target.parent.mkdir(parents=True, exist_ok=True)
+                    target.write_bytes(eval(expression, vars(bmp)))
+        before = set(work.rglob("*.png"))
+        for run_file in sorted(case.glob("*.run")):
+            run = parse_run(run_file)
+            # The menu's texts are bytes of a Windows code page: they travel as latin-1.
+            command = [w.encode("latin-1") for w in wrapper + [sim] + run["args"]]
+            done = subprocess.run(command, cwd=work, capture_output=True, encoding="latin-1")
+            name = run_file.name
+            if done.returncode != run["exit"]:
+                problems.append(f"{name}: exit {done.returncode}, expected {run['exit']}\n"
+                                f"{done.stderr}")
+            if run["stderr"] is not None and run["stderr"] not in done.stderr:
+                problems.append(f"{name}: stderr lacks {run['stderr']!r}:\n{done.stderr}")
+            if "check" in run["args"]:
+                found, body = compare_check(run["body"], done.stdout, update)
+                problems += [f"{name}: {p}" for p in found]
+            else:
+                body = done.stdout
+                if body != run["body"]:
+                    problems.append(f"{name}: stdout differs; first differing line:\n" +
+                                    first_difference(run["body"], body))
+            if update:
+                head = run_file.read_text("latin-1").partition("---\n")[0].splitlines()
+                head = [ln for ln in head if not ln.startswith(("exit", "stderr"))]
+                head.append(f"exit {done.returncode}")
+                if run["stderr"] is not None or done.stderr:
+                    head.append("stderr " + done.stderr.splitlines()[0] if done.stderr else "")
+                run_file.write_text("\n".join(h for h in head if h) + "\n---\n" + body, "latin-1")
+        shots = {p.relative_to(work) for p in set(work.rglob("*.png")) - before}
+        expected = {p.relative_to(case) for p in case.rglob("*.png")}
+        for shot in sorted(shots | expected):
+            got = work / shot
+            if update:
+                (case / shot).unlink(missing_ok=True)
+                if got.exists():
+                    shutil.copy(got, case / shot)
+            elif not got.exists() or not (case / shot).exists():
+                problems.append(f"shot {shot}: {'not written' if not got.exists() else 'new'}")
+            elif got.read_bytes() != (case / shot).read_bytes():
+                problems.append(f"shot {shot} differs")
+    return problems
+
+
+def first_difference(expected, actual):
+    pairs = zip(expected.splitlines() + ["<end>"], actual.splitlines() + ["<end>"])
+    for number, (want, got) in enumerate(pairs, 1):
+        if want != got:
+            return f"  line {number}\n  expected: {want}\n  actual:   {got}"
+    return "  (line ends differ)"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--sim", required=True, help="the autorun-sim program")
+    parser.add_argument("--source", default=".", help="the source tree")
+    parser.add_argument("--build", default="build/native", help="the build tree")
+    parser.add_argument("--wrapper", default="", help="a command put before autorun-sim")
+    parser.add_argument("--update", action="store_true", help="rewrite the expected outputs")
+    parser.add_argument("cases", nargs="+", type=pathlib.Path)
+    options = parser.parse_args()
+    status = 0
+    for case in options.cases:
+        problems = run_case(case, str(pathlib.Path(options.sim).resolve()),
+                            str(pathlib.Path(options.source).resolve()),
+                            str(pathlib.Path(options.build).resolve()), options.update,
+                            words(options.wrapper))
+        for problem in problems:
+            print(f"{case.name}: {problem}")
+        status |= bool(problems) and not options.update
+    sys.exit(status)
+
+
+if __name__ == "__main__":
+    main()
