@@ -11,6 +11,7 @@ scripts) and:
                    args OPTIONS COMMAND ARGUMENTS   (words split as a shell does, no escapes)
                    exit N
                    stderr TEXT                      (optional: standard error must contain it)
+                   only REGEX                       (optional: only output lines it finds count)
                    ---
                    the expected standard output; for check, one finding a row instead:
                    LINE SEVERITY KEY WORDS...       (the words must occur in the message)
@@ -22,6 +23,7 @@ line and severity still match), for a human to review with git diff."""
 
 import argparse
 import pathlib
+import re
 import shlex
 import shutil
 import subprocess
@@ -40,7 +42,7 @@ def words(text):
 
 def parse_run(path):
     head, _, body = path.read_text("latin-1").partition("---\n")
-    run = {"args": [], "exit": 0, "stderr": None, "body": body}
+    run = {"args": [], "exit": 0, "stderr": None, "only": None, "body": body}
     for line in head.splitlines():
         key, _, value = line.partition(" ")
         if key == "args":
@@ -49,6 +51,8 @@ def parse_run(path):
             run["exit"] = int(value)
         elif key == "stderr":
             run["stderr"] = value
+        elif key == "only":
+            run["only"] = re.compile(value)
         elif key and not key.startswith("#"):
             sys.exit(f"{path}: unknown line {line!r}")
     return run
@@ -112,6 +116,9 @@ def run_case(case, sim, source, build, update, wrapper):
                                 f"{done.stderr}")
             if run["stderr"] is not None and run["stderr"] not in done.stderr:
                 problems.append(f"{name}: stderr lacks {run['stderr']!r}:\n{done.stderr}")
+            if run["only"]:
+                done.stdout = "".join(line for line in done.stdout.splitlines(True)
+                                      if run["only"].search(line))
             if "check" in run["args"]:
                 found, body = compare_check(run["body"], done.stdout, update)
                 problems += [f"{name}: {p}" for p in found]
