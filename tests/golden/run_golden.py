@@ -14,7 +14,8 @@ scripts) and:
                    only REGEX                       (optional: only output lines it finds count)
                    ---
                    the expected standard output; for check, one finding a row instead:
-                   LINE SEVERITY KEY WORDS...       (the words must occur in the message)
+                   LINE SEVERITY KEY WORDS...       (the words must occur in the message;
+                                                     LINE is - for a finding about the file)
   *.png          the shots the scripts write, relative to the menu folder, compared byte for byte
 
 Every run works in one scratch copy of the menu, as its current directory. --update rewrites
@@ -61,8 +62,8 @@ def parse_run(path):
 def findings(stdout):
     rows = []
     for line in stdout.splitlines():
-        _, number, severity, message = line.split(":", 3)
-        rows.append((int(number), severity.strip(), message))
+        found = re.match(r"[^:]*:(?:(\d+):)? (\w+): (.*)", line)
+        rows.append((found[1] or "-", found[2], found[3]))
     return rows
 
 
