@@ -23,12 +23,12 @@ size_t refuseTo = SIZE_MAX;
 constexpr size_t recorded = 4096;
 size_t sizes[recorded];
 
-void* grant(size_t size) noexcept {
+void* grant(size_t size, bool array) noexcept {
     size_t number = seen++;
     if (number < recorded) sizes[number] = size;
     if (number >= refuseFrom && number < refuseTo) return nullptr;
     try {
-        return ::operator new(size);
+        return array ? ::operator new[](size) : ::operator new(size);
     } catch (...) {
         return nullptr;
     }
@@ -37,11 +37,11 @@ void* grant(size_t size) noexcept {
 }  // namespace
 
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    return grant(size);
+    return grant(size, false);
 }
 
 void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-    return grant(size);
+    return grant(size, true);
 }
 
 namespace autorun {

@@ -153,7 +153,8 @@ TEST(Assign, TextInsideTheStringItselfIsCopiedBeforeTheOldStorageGoes) {
     String tail("key=value");
     tail.assign(tail.text() + 4);
     EXPECT_EQ(bytesOf(tail), "value");
-    tail = tail;
+    const String& same = tail;
+    tail = same;
     EXPECT_EQ(bytesOf(tail), "value");
     tail.assignBytes(tail.text() + 1, 3);
     EXPECT_EQ(bytesOf(tail), "alu");
