@@ -10,7 +10,8 @@ scripts) and:
   <name>.run     one run of autorun-sim each, in name order:
                    args OPTIONS COMMAND ARGUMENTS   (words split as a shell does, no escapes)
                    exit N
-                   stderr TEXT                      (optional: standard error must contain it)
+                   stderr TEXT                      (standard error must contain it; without
+                                                     this line it must be empty)
                    only REGEX                       (optional: only output lines it finds count)
                    ---
                    the expected standard output; for check, one finding a row instead:
@@ -67,74 +68,86 @@ def findings(stdout):
     return rows
 
 
-def compare_check(expected_body, stdout, update):
-    """Problems of the check rows; with update, the rewritten rows."""
-    expected = [words(row) for row in expected_body.splitlines() if row.strip()]
+def compare_check(expected_body, stdout):
+    """Problems of the check rows, and the rows that describe stdout."""
+    expected = [row for row in expected_body.splitlines() if row.strip()]
     actual = findings(stdout)
     problems, rows = [], []
     for i, (number, severity, message) in enumerate(actual):
-        row = expected[i] if i < len(expected) else []
-        if row[:2] != [str(number), severity] or not all(w in message for w in row[2:]):
-            problems.append(f"finding {i + 1}: expected {' '.join(row) or 'none'}, got "
+        row = expected[i] if i < len(expected) else ""
+        parts = words(row)
+        if parts[:2] != [number, severity] or not all(w in message for w in parts[2:]):
+            problems.append(f"finding {i + 1}: expected {row or 'none'}, got "
                             f"{number} {severity}: {message}")
             quoted = message.split('"')[1:2] if '"' in message else []
-            row = [str(number), severity] + [shlex.quote(w) for w in quoted]
-        rows.append(" ".join(row))
+            row = " ".join([number, severity] + [shlex.quote(w) for w in quoted])
+        rows.append(row)
     if len(expected) > len(actual):
         problems.append(f"{len(expected) - len(actual)} expected findings missing, first: "
-                        f"{' '.join(expected[len(actual)])}")
+                        f"{expected[len(actual)]}")
     return problems, "".join(r + "\n" for r in rows)
+
+
+def prepare_menu(case, work, source, build):
+    """Fills work with the case's menu: copied folders, the case's files, the pictures."""
+    copy_from = case / "copy-from"
+    if copy_from.exists():
+        for line in copy_from.read_text().split():
+            shutil.copytree(line.format(source=source, build=build), work, dirs_exist_ok=True)
+    for item in case.iterdir():
+        if item.suffix not in (".run", ".png") and item.name not in ("pictures", "copy-from"):
+            (shutil.copytree if item.is_dir() else shutil.copy)(item, work / item.name)
+    pictures = case / "pictures"
+    if pictures.exists():
+        for line in pictures.read_text().splitlines():
+            if line.strip() and not line.startswith("#"):
+                name, _, expression = line.partition("=")
+                target = work / name.strip().replace("\\", "/")
+                target.parent.mkdir(parents=True, exist_ok=True)
+                target.write_bytes(eval(expression, vars(bmp)))
+
+
+def check_run(run_file, work, sim, wrapper, update):
+    """Runs autorun-sim as run_file says; the problems found, and with update the file rewritten."""
+    run = parse_run(run_file)
+    # The menu's texts are bytes of a Windows code page: they travel as latin-1.
+    command = [w.encode("latin-1") for w in wrapper + [sim] + run["args"]]
+    done = subprocess.run(command, cwd=work, capture_output=True, encoding="latin-1")
+    problems = []
+    if done.returncode != run["exit"]:
+        problems.append(f"exit {done.returncode}, expected {run['exit']}\n{done.stderr}")
+    wanted = run["stderr"]
+    if (wanted is None and done.stderr) or (wanted is not None and wanted not in done.stderr):
+        problems.append(f"stderr is not as expected ({wanted!r}):\n{done.stderr}")
+    stdout = done.stdout
+    if run["only"]:
+        stdout = "".join(line for line in stdout.splitlines(True) if run["only"].search(line))
+    if "check" in run["args"]:
+        found, body = compare_check(run["body"], stdout)
+        problems += found
+    else:
+        body = stdout
+        if body != run["body"]:
+            problems.append("stdout differs; first differing line:\n" +
+                            first_difference(run["body"], body))
+    if update:
+        head = run_file.read_text("latin-1").partition("---\n")[0].splitlines()
+        head = [line for line in head if not line.startswith(("exit", "stderr"))]
+        head.append(f"exit {done.returncode}")
+        if done.stderr:
+            head.append("stderr " + done.stderr.splitlines()[0])
+        run_file.write_text("\n".join(head) + "\n---\n" + body, "latin-1")
+    return [f"{run_file.name}: {problem}" for problem in problems]
 
 
 def run_case(case, sim, source, build, update, wrapper):
     problems = []
     with tempfile.TemporaryDirectory(prefix="autorun-golden-") as scratch:
         work = pathlib.Path(scratch)
-        copy_from = case / "copy-from"
-        if copy_from.exists():
-            for line in copy_from.read_text().split():
-                shutil.copytree(line.format(source=source, build=build), work, dirs_exist_ok=True)
-        for item in case.iterdir():
-            if item.suffix not in (".run", ".png") and item.name not in ("pictures", "copy-from"):
-                (shutil.copytree if item.is_dir() else shutil.copy)(item, work / item.name)
-        pictures = case / "pictures"
-        if pictures.exists():
-            for line in pictures.read_text().splitlines():
-                if line.strip() and not line.startswith("#"):
-                    name, _, expression = line.partition("=")
-                    target = work / name.strip().replace("\\", "/")
-                    target.parent.mkdir(parents=True, exist_ok=True)
-                    target.write_bytes(eval(expression, vars(bmp)))
+        prepare_menu(case, work, source, build)
         before = set(work.rglob("*.png"))
         for run_file in sorted(case.glob("*.run")):
-            run = parse_run(run_file)
-            # The menu's texts are bytes of a Windows code page: they travel as latin-1.
-            command = [w.encode("latin-1") for w in wrapper + [sim] + run["args"]]
-            done = subprocess.run(command, cwd=work, capture_output=True, encoding="latin-1")
-            name = run_file.name
-            if done.returncode != run["exit"]:
-                problems.append(f"{name}: exit {done.returncode}, expected {run['exit']}\n"
-                                f"{done.stderr}")
-            if run["stderr"] is not None and run["stderr"] not in done.stderr:
-                problems.append(f"{name}: stderr lacks {run['stderr']!r}:\n{done.stderr}")
-            if run["only"]:
-                done.stdout = "".join(line for line in done.stdout.splitlines(True)
-                                      if run["only"].search(line))
-            if "check" in run["args"]:
-                found, body = compare_check(run["body"], done.stdout, update)
-                problems += [f"{name}: {p}" for p in found]
-            else:
-                body = done.stdout
-                if body != run["body"]:
-                    problems.append(f"{name}: stdout differs; first differing line:\n" +
-                                    first_difference(run["body"], body))
-            if update:
-                head = run_file.read_text("latin-1").partition("---\n")[0].splitlines()
-                head = [ln for ln in head if not ln.startswith(("exit", "stderr"))]
-                head.append(f"exit {done.returncode}")
-                if run["stderr"] is not None or done.stderr:
-                    head.append("stderr " + done.stderr.splitlines()[0] if done.stderr else "")
-                run_file.write_text("\n".join(h for h in head if h) + "\n---\n" + body, "latin-1")
+            problems += check_run(run_file, work, sim, wrapper, update)
         shots = {p.relative_to(work) for p in set(work.rglob("*.png")) - before}
         expected = {p.relative_to(case) for p in case.rglob("*.png")}
         for shot in sorted(shots | expected):
