@@ -141,8 +141,14 @@ export class Menu {
     return this.#afterwards();
   }
 
-  press(x, y) {
-    this.#call('press', x, y);
+  // again: the second press of a double click.
+  press(x, y, again = false) {
+    this.#call(again ? 'press_again' : 'press', x, y);
+    return this.#afterwards();
+  }
+
+  release(x, y) {
+    this.#call('release', x, y);
     return this.#afterwards();
   }
 

@@ -115,6 +115,7 @@ function renderFindings() {
     }
     return li;
   });
+  if (list.length === 0) list.push(Object.assign(document.createElement('li'), { textContent: 'check finds nothing to report.' }));
   $('findings').replaceChildren(...list);
   for (const f of findings.filter((f) => f.text.includes('cannot be shown')))
     say(`A picture the menu cannot show, line ${f.line}: ${f.text}`, true);
@@ -262,11 +263,17 @@ canvas.addEventListener('mousedown', async (event) => {
   }
   if (!page.menu.running) return;
   newEvent();
-  await page.menu.press(point.x, point.y);
+  // The browser counts clicks in a row as Windows does: every second one is a double click.
+  await page.menu.press(point.x, point.y, event.detail % 2 === 0);
   render();
 });
 
-window.addEventListener('mouseup', () => {
+window.addEventListener('mouseup', async (event) => {
+  if (!layoutMode() && page.menu.running && event.target === canvas) {
+    const point = pointerAt(event);
+    await page.menu.release(point.x, point.y);
+    render();
+  }
   const drag = page.drag;
   page.drag = null;
   if (!drag || (drag.dx === 0 && drag.dy === 0)) return;

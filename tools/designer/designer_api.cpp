@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,9 @@ const char* const menuFolder = "/menu";
 
 struct Designer {
     Options options;
-    std::string registryFile;          // a loaded .reg, applied at every start
-    std::vector<Event> registryEdits;  // the values set on the page since, in order
-    std::deque<Event> pending;
+    std::string registryFile;                   // a loaded .reg, applied at every start
+    std::vector<Event> registryEdits;           // the values set on the page since, in order
+    std::deque<std::function<void()>> pending;  // input the menu has not taken yet
     bool running = false;
     bool stopping = false;
     std::string trace;  // lines since the page last read them
@@ -67,9 +68,9 @@ bool nextInput() {
     sim::clearTrace();
     while (d.pending.empty() && !d.stopping) awaitInput();
     if (d.stopping) return false;
-    Event event = d.pending.front();
+    std::function<void()> input = std::move(d.pending.front());
     d.pending.pop_front();
-    deliverEvent(event);
+    input();
     return true;
 }
 
@@ -183,18 +184,6 @@ const char* hand(std::string text) {
     return designer().reply.c_str();
 }
 
-void queue(Event event) {
-    designer().pending.push_back(std::move(event));
-}
-
-Event pointer(EventKind kind, int32_t x, int32_t y) {
-    Event event;
-    event.kind = kind;
-    event.x = x;
-    event.y = y;
-    return event;
-}
-
 }  // namespace
 
 extern "C" {
@@ -233,7 +222,7 @@ EMSCRIPTEN_KEEPALIVE void designer_set_registry(const char* key, const char* nam
     edit.name = name;
     edit.value = value;
     designer().registryEdits.push_back(edit);
-    if (designer().running) queue(edit);
+    if (designer().running) designer().pending.push_back([edit] { deliverEvent(edit); });
 }
 
 // Loads a registry file as exported; the values set on the page before are dropped. Returns ""
@@ -293,31 +282,27 @@ EMSCRIPTEN_KEEPALIVE void designer_end_program() {
     sim::endPrograms();
 }
 
-EMSCRIPTEN_KEEPALIVE int designer_pending() {
-    return static_cast<int>(designer().pending.size());
-}
-
 EMSCRIPTEN_KEEPALIVE void designer_move(int x, int y) {
-    queue(pointer(EventKind::move, x, y));
+    designer().pending.push_back([x, y] { sim::move(x, y); });
 }
 
+// The left button goes down; the menu takes a click as the button goes down.
 EMSCRIPTEN_KEEPALIVE void designer_press(int x, int y) {
-    queue(pointer(EventKind::down, x, y));
+    designer().pending.push_back([x, y] { sim::press(x, y); });
 }
 
-EMSCRIPTEN_KEEPALIVE void designer_double_click(int x, int y) {
-    queue(pointer(EventKind::doubleClick, x, y));
+EMSCRIPTEN_KEEPALIVE void designer_release(int x, int y) {
+    designer().pending.push_back([x, y] { sim::release(x, y); });
 }
 
+// The second press of a double click; the release follows as for any press.
+EMSCRIPTEN_KEEPALIVE void designer_press_again(int x, int y) {
+    designer().pending.push_back([x, y] { sim::pressAgain(x, y); });
+}
+
+// Posts a message to the menu's window, such as 1025, which rebuilds the menu.
 EMSCRIPTEN_KEEPALIVE void designer_message(int message) {
-    Event event;
-    event.kind = EventKind::message;
-    event.message = static_cast<uint32_t>(message);
-    queue(event);
-}
-
-EMSCRIPTEN_KEEPALIVE void designer_erase() {
-    queue(pointer(EventKind::erase, 0, 0));
+    designer().pending.push_back([message] { sim::postToWindow(static_cast<uint32_t>(message)); });
 }
 
 // The client area as RGBA bytes, row by row; designer_window says its size.

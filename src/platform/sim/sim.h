@@ -83,6 +83,10 @@ int32_t liveDrawingObjects();
 
 // Input as the window system delivers it to the window under the pointer (client coordinates).
 void move(int32_t x, int32_t y);
+// The left button comes up.
+void release(int32_t x, int32_t y);
+// The second press of a double click, soon after a click at the same place.
+void pressAgain(int32_t x, int32_t y);
 void click(int32_t x, int32_t y);
 // The left button goes down and stays down: no release follows.
 void press(int32_t x, int32_t y);

@@ -184,8 +184,7 @@ void move(int32_t x, int32_t y) {
     queueInput(wm::mouseMove, 0, x, y);
 }
 
-void click(int32_t x, int32_t y) {
-    queueInput(wm::leftButtonDown, leftButtonFlag, x, y);
+void release(int32_t x, int32_t y) {
     queueInput(wm::leftButtonUp, 0, x, y);
 }
 
@@ -193,16 +192,25 @@ void press(int32_t x, int32_t y) {
     queueInput(wm::leftButtonDown, leftButtonFlag, x, y);
 }
 
-void doubleClick(int32_t x, int32_t y) {
+void click(int32_t x, int32_t y) {
+    press(x, y);
+    release(x, y);
+}
+
+void pressAgain(int32_t x, int32_t y) {
     // The second press becomes a double-click message only for classes that ask for it.
     bool wanted = false;
     if (SimWindow* w = liveWindow(world().mainWindow)) {
         auto cls = world().classes.find(foldName(w->className));
         wanted = cls != world().classes.end() && (cls->second.style & classDoubleClicks) != 0;
     }
-    click(x, y);
     queueInput(wanted ? wm::leftButtonDoubleClick : wm::leftButtonDown, leftButtonFlag, x, y);
-    queueInput(wm::leftButtonUp, 0, x, y);
+}
+
+void doubleClick(int32_t x, int32_t y) {
+    click(x, y);
+    pressAgain(x, y);
+    release(x, y);
 }
 
 void postToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
