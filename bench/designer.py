@@ -4,24 +4,19 @@ the page's own files, the time from navigation to the demo's first frame, from a
 new frame and findings, and to open a menu of 1,024 buttons. bench/run prints these with the
 rest; run alone after the wasm preset is built: bench/designer.py [SITE_FOLDER]"""
 
-import functools, http.server, os, statistics, sys, tempfile, threading
+import statistics, sys, tempfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "support"))
+sys.path.insert(0, str(ROOT / "tools"))
 import bmp  # noqa: E402
-from selenium import webdriver  # noqa: E402
-from selenium.webdriver.chrome.service import Service  # noqa: E402
+import chromium  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
 
 RUNS = 7
 BUDGET = 512 * 1024
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
 
 
 def page_bytes(site):
@@ -41,18 +36,9 @@ def big_menu(folder, count=1024):
 
 
 def measure(site):
-    handler = functools.partial(QuietHandler, directory=site)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = f"http://127.0.0.1:{server.server_port}/"
+    server, url = chromium.serve(site)
     with tempfile.TemporaryDirectory() as work:
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for arg in ("headless=new", "no-sandbox", "disable-gpu", "disable-quic", "no-first-run",
-                    "disable-background-networking", "disable-component-update", "disable-sync",
-                    f"user-data-dir={work}/profile", "window-size=1600,1200"):
-            options.add_argument("--" + arg)
-        driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        driver = chromium.start(work, 1600, 1200)
         driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
         wait = WebDriverWait(driver, 30)
         entry = "const e = performance.getEntriesByName(arguments[0]); return e.length ? e[e.length - 1].%s : null"

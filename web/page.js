@@ -18,7 +18,9 @@ const page = {
   loaded: null, // the bytes as opened
   lines: [],
   codePage: '1252',
-  places: [],
+  places: [], // per button, where its lines are in the file the menu runs on
+  placesFresh: false, // false from a change of the file until the menu runs on it
+  moved: null, // a button moved in layout mode and not yet written: { index, left, top }
   buttons: [],
   drag: null,
   selected: -1,
@@ -62,6 +64,7 @@ function render() {
   $('caption').hidden = !info.exists || !info.caption;
   $('caption').textContent = info.title ?? '';
   page.buttons = menu.running ? menu.buttons() : [];
+  if (page.moved) place(page.buttons[page.moved.index], page.moved);
   const lines = menu.trace();
   if (lines.length > 0) {
     const trace = $('trace');
@@ -153,6 +156,8 @@ async function restart() {
   newEvent();
   await page.menu.start();
   page.places = page.menu.layout();
+  page.placesFresh = true;
+  if (page.moved) writeMove();
   render();
   renderFindings();
   renderRegistry();
@@ -176,6 +181,7 @@ async function open(folder) {
   page.loaded = menu.ini.bytes;
   page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
   page.selected = -1;
+  page.moved = null;
   textBox.value = shownText(page.lines);
   $('trace').textContent = '';
   $('save').disabled = false;
@@ -196,22 +202,41 @@ async function applyEdit() {
   performance.measure('edit', 'edit-start');
 }
 
-textBox.addEventListener('input', () => {
-  page.lines = applyShown(page.lines, textBox.value);
+function scheduleEdit() {
+  page.placesFresh = false;
   clearTimeout(page.editTimer);
   page.editTimer = setTimeout(applyEdit, editDelay);
+}
+
+textBox.addEventListener('input', () => {
+  page.lines = applyShown(page.lines, textBox.value);
+  scheduleEdit();
 });
 textBox.addEventListener('scroll', () => ($('gutter').scrollTop = textBox.scrollTop));
 
+function place(button, { left, top }) {
+  if (!button) return;
+  Object.assign(button, { left, top, right: button.right + left - button.left, bottom: button.bottom + top - button.top });
+}
+
+// A button moved in layout mode: its outline follows at once, the file as soon as the places of
+// its lines are known for the file as it stands (after the run an earlier change starts).
 function moveButton(index, left, top) {
+  page.moved = { index, left, top };
+  place(page.buttons[index], page.moved);
+  if (page.placesFresh) writeMove();
+}
+
+function writeMove() {
+  const { index, left, top } = page.moved;
+  page.moved = null;
   const text = placeButton(fileText(), page.places[index], left, top, usualEnd(page.lines));
   if (text === null) return;
   page.lines = splitLines(text);
   const scroll = textBox.scrollTop;
   textBox.value = shownText(page.lines);
   textBox.scrollTop = scroll;
-  clearTimeout(page.editTimer);
-  page.editTimer = setTimeout(applyEdit, editDelay);
+  scheduleEdit();
 }
 
 function pointerAt(event) {
@@ -287,9 +312,7 @@ canvas.addEventListener('keydown', (event) => {
   const button = page.buttons[page.selected];
   if (!layoutMode() || !step || !button) return;
   event.preventDefault();
-  button.left += step[0];
-  button.top += step[1];
-  moveButton(page.selected, button.left, button.top);
+  moveButton(page.selected, button.left + step[0], button.top + step[1]);
 });
 
 $('layout-mode').addEventListener('change', (event) => {

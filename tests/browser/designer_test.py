@@ -2,22 +2,21 @@
 autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
 bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
 
-import base64, functools, http.server, os, subprocess, sys, tempfile, threading, time, unittest, zlib
+import base64, contextlib, functools, subprocess, sys, tempfile, time, unittest, zlib
 from pathlib import Path
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service as ChromeService
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+import chromium  # noqa: E402
 
 SITE, SIM = Path(sys.argv[1]), Path(sys.argv[2])
 DEMO = SITE / "demo"
 INSTALL, README = (150, 140), (150, 190)  # points on the demo's first two buttons
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+if not (SITE / "designer.wasm").exists():
+    sys.exit(f"no designer page in {SITE}: build the wasm preset first")
 
 
 def png_rgba(path):
@@ -67,19 +66,10 @@ def crlf_menu(folder):
 class Designer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        handler = functools.partial(QuietHandler, directory=SITE)
-        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+        cls.server, cls.url = chromium.serve(SITE)
         cls.work = tempfile.TemporaryDirectory()
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for arg in ("headless=new", "no-sandbox", "disable-gpu", "disable-quic", "no-first-run",
-                    "disable-background-networking", "disable-component-update", "disable-sync",
-                    f"user-data-dir={cls.work.name}/profile", "window-size=1400,1000"):
-            options.add_argument("--" + arg)
-        cls.driver = webdriver.Chrome(service=ChromeService("/usr/bin/chromedriver"), options=options)
+        cls.driver = chromium.start(cls.work.name, 1400, 1000)
         cls.downloads = Path(cls.work.name) / "downloads"
-        cls.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": str(cls.downloads)})
 
     @classmethod
     def tearDownClass(cls):
@@ -88,7 +78,7 @@ class Designer(unittest.TestCase):
         cls.work.cleanup()
 
     def open(self, query="?demo"):
-        self.driver.get(f"http://127.0.0.1:{self.server.server_port}/{query}")
+        self.driver.get(self.url + query)
         if query:
             self.settle()
 
@@ -126,6 +116,16 @@ class Designer(unittest.TestCase):
 
     def open_folder(self, folder):
         self.driver.find_element(By.ID, "folder").send_keys(str(folder))
+
+    @contextlib.contextmanager
+    def crlf_demo(self):
+        """The demo with CR LF line ends and a byte of code page 1252, opened; yields its bytes."""
+        with tempfile.TemporaryDirectory() as folder:
+            ini = crlf_menu(Path(folder))
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            yield ini
 
     def saved(self):
         self.driver.find_element(By.ID, "save").click()
@@ -184,26 +184,20 @@ class Designer(unittest.TestCase):
         self.assertIn("ShowCaption", finding)
 
     def test_save_without_edits_gives_back_the_bytes(self):
-        with tempfile.TemporaryDirectory() as folder:
-            ini = crlf_menu(Path(folder))
-            self.open("")
-            self.open_folder(folder)
-            self.settle()
+        with self.crlf_demo() as ini:
             self.assertEqual(self.saved(), ini)
 
     def test_dragging_a_button_rewrites_only_its_left_and_top(self):
-        with tempfile.TemporaryDirectory() as folder:
-            ini = crlf_menu(Path(folder))
-            self.open("")
-            self.open_folder(folder)
-            self.settle()
+        with self.crlf_demo() as ini:
             self.driver.find_element(By.ID, "layout-mode").click()
             canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
             ActionChains(self.driver).move_to_element_with_offset(canvas, README[0] - 240, README[1] - 176) \
                 .click_and_hold().move_by_offset(7, 5).release().perform()
             self.until(lambda: "Top=177" in self.js("return document.getElementById('text').value"), "the new Top")
+            canvas.send_keys(Keys.ARROW_RIGHT)  # nudges it by a pixel
+            self.until(lambda: "Left=118" in self.js("return document.getElementById('text').value"), "the nudge")
             self.settle(before)
-            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=177\r\nLeft=117"))
+            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=177\r\nLeft=118"))
 
     def test_bad_input_gets_a_message_and_loses_nothing(self):
         cases = [  # files of the folder, words of the message
