@@ -130,7 +130,9 @@ class Designer(unittest.TestCase):
     def saved(self):
         self.driver.find_element(By.ID, "save").click()
         target = self.downloads / "autorun.ini"
-        self.until(target.exists, "a download")
+        # Chromium holds the name with an empty file while the bytes go to a .crdownload file.
+        self.until(lambda: target.exists() and target.stat().st_size > 0 and not any(self.downloads.glob("*.crdownload")),
+                   "a download")
         data = target.read_bytes()
         target.unlink()
         return data
