@@ -128,6 +128,8 @@ function showLine(line) {
   const start = page.lines.slice(0, line - 1).reduce((sum, l) => sum + l.text.length + 1, 0);
   textBox.focus();
   textBox.setSelectionRange(start, start + (page.lines[line - 1]?.text.length ?? 0));
+  // Chromium does not scroll a text box to a selection made by a script: the line is put near the top.
+  textBox.scrollTop = Math.max(0, line - 4) * parseFloat(getComputedStyle(textBox).lineHeight);
 }
 
 function renderRegistry() {
