@@ -86,7 +86,7 @@ class Designer(unittest.TestCase):
         return self.driver.execute_script(script, *args)
 
     def until(self, condition, what):
-        for _ in range(200):
+        for _ in range(600):  # 30 s, for a machine busy with builds
             if condition():
                 return
             time.sleep(0.05)
