@@ -247,11 +247,17 @@ TEST_F(ActionsTest, WaitingRepaintsAfterEveryTimedOutSliceAndLooksAtTheQueue) {
     app->runAction(0);
 
     std::vector<std::string> slice = {"WaitForSingleObject ms=200 result=timeout",
-                                      "SendMessageA msg=20", "BitBlt x=0 y=0 w=20 h=10",
-                                      "UpdateWindow", "PeekMessageA remove=0 result=0"};
+                                      "SendMessageA msg=20",
+                                      "BitBlt x=0 y=0 w=20 h=10 to=memory",
+                                      "BitBlt x=0 y=0 w=20 h=10",
+                                      "UpdateWindow",
+                                      "PeekMessageA remove=0 result=0"};
     std::vector<std::string> expected = {
         R"(CreateProcessA cmdline="D:\Menu\setup.exe" dir="D:\Menu" flags=0x20 result=started)"};
     for (int i = 0; i < 3; ++i) expected.insert(expected.end(), slice.begin(), slice.end());
+    // The first repaint makes the off-screen copy it composes in.
+    expected.insert(expected.begin() + 3, {"CreateCompatibleBitmap w=20 h=10 result=bitmap",
+                                           "CreateCompatibleDC", "SelectObject"});
     expected.push_back("WaitForSingleObject ms=200 result=ended");
     expected.push_back("CloseHandle");
     expected.push_back("CloseHandle");

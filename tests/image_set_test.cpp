@@ -170,13 +170,18 @@ TEST_F(Pictures, StoredPixelCountReplacesTheFilesValue) {
     }
 }
 
-TEST_F(Pictures, BytesTheFileLacksCountAsZero) {
-    // Four 24-bit pixels fill the row exactly, so the two missing bytes are the last pixel's
-    // green and red.
-    writeFile("p.bmp", solidBmp(4, 1, 0xFFFFFF));
+TEST_F(Pictures, BytesTheSizeFieldMissesAreReadAndOnlyThoseTheFileLacksCountAsZero) {
+    // Four 24-bit pixels fill the row exactly; the size field counts the file, so the reader's
+    // count is 2 bytes short of the pixels, which are still shown whole.
+    std::string file = solidBmp(4, 1, 0xFFFFFF);
+    writeFile("p.bmp", file);
     ImageSet set;
     load(set, {"p.bmp"});
     EXPECT_EQ(set.records[0].header.biSizeImage, 10u);
+    EXPECT_EQ(drawn(set, 0, 4, 1).pixels, std::vector<uint32_t>(4, 0xFFFFFF));
+    // Cut 2 bytes short, the file lacks the last pixel's green and red.
+    writeFile("p.bmp", file.substr(0, file.size() - 2));
+    load(set, {"p.bmp"});
     EXPECT_EQ(drawn(set, 0, 4, 1).pixels,
               (std::vector<uint32_t>{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0x0000FF}));
 }

@@ -161,8 +161,9 @@ TEST_F(WinMainTest, TheClassRecordAndTheMainKeysInTheirOrder) {
                                   lineOf("UnregisterClassA class=\"AutoRun_Kestu\"")};
     for (size_t i = 0; i < order.size(); ++i) EXPECT_GE(order[i], 0) << i;
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
-    // The background is drawn once the window exists, and again by the build of the menu.
-    EXPECT_EQ(countTraced("BitBlt x=0 y=0 w=40 h=30"), 2);
+    // The background is drawn once the window exists, and again by the build of the menu, which
+    // composes it off screen and then copies the whole to the window.
+    EXPECT_EQ(countTraced("BitBlt x=0 y=0 w=40 h=30"), 3);
     EXPECT_GT(lineOf("BitBlt"), lineOf("GetDC window=main"));
     EXPECT_EQ(sim::trace().back(), "UnregisterClassA class=\"AutoRun_Kestu\"");
     EXPECT_FALSE(sim::classRegistered("AutoRun_Kestu"));
@@ -375,8 +376,9 @@ TEST_F(WinMainTest, APaintRequestIsLeftToTheDefaultProcedureWhichErasesThroughTh
                 [&] {
                     ASSERT_EQ(lineOf("DispatchMessageA msg=15", mark), mark + 2);
                     EXPECT_EQ(sim::trace()[mark + 3], "DefWindowProcA msg=15");
-                    EXPECT_EQ(sim::trace()[mark + 4], "BitBlt x=0 y=0 w=60 h=40");
-                    EXPECT_EQ(sim::trace()[mark + 5], "BitBlt x=0 y=0 w=20 h=10");
+                    EXPECT_EQ(sim::trace()[mark + 4], "BitBlt x=0 y=0 w=60 h=40 to=memory");
+                    EXPECT_EQ(sim::trace()[mark + 5], "BitBlt x=0 y=0 w=20 h=10 to=memory");
+                    EXPECT_EQ(sim::trace()[mark + 6], "BitBlt x=0 y=0 w=60 h=40");
                     mark = static_cast<int64_t>(sim::trace().size());
                     sim::invalidate(false);
                 },

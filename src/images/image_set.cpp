@@ -73,16 +73,16 @@ void readPicture(FileHandle file, ImageRecord& record) {
         record.header = BitmapInfoHeader{};
         return;
     }
-    // The device reads every row in full; what the file does not supply stays zero.
+    // The device reads every row in full, whatever the size field says: the buffer holds what
+    // the file holds at those places, and zero only past the file's end. The size field is
+    // commonly 2 bytes short of the pixels, which would otherwise cut the top-right pixel.
     int64_t deviceBytes = rowStride(record.header) * record.height();
     record.pixels = new (std::nothrow) uint8_t[static_cast<size_t>(deviceBytes)]();
     if (record.pixels == nullptr) {
         record.header = BitmapInfoHeader{};
         return;
     }
-    int64_t wanted = pixelBytes;
-    int64_t available = static_cast<uint32_t>(fileLength) - offset;
-    if (wanted > available) wanted = available;
+    int64_t wanted = static_cast<uint32_t>(fileLength) - offset;
     if (wanted > deviceBytes) wanted = deviceBytes;
     platform::seekFile(file, static_cast<int32_t>(offset), platform::SeekFrom::start);
     platform::readFile(file, record.pixels, static_cast<uint32_t>(wanted));

@@ -187,7 +187,8 @@ TEST_F(OneButton, ClickOnRunWithWaitRepaintsEverySliceThenRebuilds) {
     menu("RUN setup.exe wait|REINIT");
     ToolRun r = play("down 30 20\n", {"--cwd", "D:\\Menu"});
     ASSERT_EQ(r.status, 0) << r.err;
-    Lines redraw = {"BitBlt x=0 y=0 w=400 h=300", "BitBlt x=20 y=10 w=100 h=40"};
+    Lines redraw = {"BitBlt x=0 y=0 w=400 h=300 to=memory", "BitBlt x=20 y=10 w=100 h=40 to=memory",
+                    "BitBlt x=0 y=0 w=400 h=300"};
     Lines expected = {
         "GetMessageA result=1 msg=513 wParam=1 lParam=0x14001e",
         "TranslateMessage msg=513",
@@ -199,12 +200,14 @@ TEST_F(OneButton, ClickOnRunWithWaitRepaintsEverySliceThenRebuilds) {
         "SendMessageA msg=20",
         redraw[0],
         redraw[1],
+        redraw[2],
         "UpdateWindow",
         "PeekMessageA remove=0 result=0",
         "WaitForSingleObject ms=200 result=timeout",
         "SendMessageA msg=20",
         redraw[0],
         redraw[1],
+        redraw[2],
         "UpdateWindow",
         "PeekMessageA remove=0 result=0",
         "WaitForSingleObject ms=200 result=ended",
@@ -278,8 +281,9 @@ TEST_F(OneButton, EraseAndMessagesRedrawAndRebuild) {
                    "TranslateMessage msg=15",
                    "DispatchMessageA msg=15",
                    "DefWindowProcA msg=15",
-                   "BitBlt x=0 y=0 w=400 h=300",
-                   "BitBlt x=20 y=10 w=100 h=40"};
+                   "BitBlt x=0 y=0 w=400 h=300 to=memory",
+                   "BitBlt x=20 y=10 w=100 h=40 to=memory",
+                   "BitBlt x=0 y=0 w=400 h=300"};
     EXPECT_EQ(segment(r.lines(), "GetMessageA result=1 msg=15", erase.size()), erase);
     Lines rebuild = segment(r.lines(), "DispatchMessageA msg=1025", 200);
     EXPECT_EQ(starting(rebuild, "fopen").size(), 4u);  // the three pictures and the missing one
@@ -396,15 +400,15 @@ TEST_P(BadScripts, StopWithTheLineNumberAndExitCode2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Play, BadScripts,
-    ::testing::Values(
-        Bad{"move 1 1\nshot first.png\nclick 3 4\n",
-            "3: unknown event \"click\" (known: move, down, dblclick, message, erase, registry, "
-            "shot)"},
-        Bad{"# setup\nmove 1 1\nshot first.png\n\nregistry set K N\n",
-            "5: registry wants: set KEY NAME VALUE, or delete KEY NAME (KEY below "
-            "HKEY_CURRENT_USER; \"\" for the default value)"},
-        Bad{"move 1 1\nshot first.png\nshot /nonexistent-dir/x.png\n",
-            "3: shot: /nonexistent-dir/x.png: No such file or directory"}));
+    ::testing::Values(Bad{"move 1 1\nshot first.png\nclick 3 4\n",
+                          "3: unknown event \"click\" (known: move, down, dblclick, key, message, "
+                          "erase, registry, "
+                          "shot)"},
+                      Bad{"# setup\nmove 1 1\nshot first.png\n\nregistry set K N\n",
+                          "5: registry wants: set KEY NAME VALUE, or delete KEY NAME (KEY below "
+                          "HKEY_CURRENT_USER; \"\" for the default value)"},
+                      Bad{"move 1 1\nshot first.png\nshot /nonexistent-dir/x.png\n",
+                          "3: shot: /nonexistent-dir/x.png: No such file or directory"}));
 
 TEST_F(PlayTest, AShotOfAnEmptyClientAreaIsRefused) {
     writeIni("[Main]\n");

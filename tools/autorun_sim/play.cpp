@@ -83,6 +83,9 @@ class Player {
             case EventKind::doubleClick:
                 sim::doubleClick(event.x, event.y);
                 break;
+            case EventKind::key:
+                sim::pressKey(event.virtualKey, event.shift, event.alt, event.repeats);
+                break;
             case EventKind::message:
                 sim::postToWindow(event.message);
                 break;
