@@ -9,7 +9,6 @@
 
 #include "config/application.h"
 #include "platform/sim/sim.h"
-#include "tests/support/bmp_writer.h"
 
 namespace {
 
@@ -23,11 +22,10 @@ void writeFile(const std::filesystem::path& path, const std::string& content) {
 // A menu of 100 buttons of 60 x 24 in a 10 x 10 grid, each with its four pictures, an Action
 // and an Activate rule on one of ten registry aliases.
 void writeMenu(const std::filesystem::path& folder) {
-    writeFile(folder / "back.bmp", autorun::testing::solidBmp(800, 400, 0x2080C0));
-    const char* states[] = {"normal", "hover", "pressed", "disabled"};
-    for (int s = 0; s < 4; ++s) {
-        writeFile(folder / (std::string(states[s]) + ".bmp"),
-                  autorun::testing::solidBmp(60, 24, 0x303030u * (s + 1)));
+    for (const char* name : {"back", "normal", "hover", "pressed", "disabled"}) {
+        std::string file = std::string(name) + ".bmp";
+        std::filesystem::copy_file(std::filesystem::path(AUTORUN_BENCH_PICTURES) / file,
+                                   folder / file);
     }
     std::string ini = "[Main]\r\nBackGround = back.bmp\r\nButtons = 100\r\n[Registry]\r\n";
     for (int a = 0; a < 10; ++a) {

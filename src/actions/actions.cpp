@@ -1,4 +1,5 @@
 // The command language of a button's Action value: RUN, SHELL, REINIT and CLOSE.
+#include "actions/command_words.h"
 #include "config/application.h"
 #include "platform/processes.h"
 #include "platform/shell.h"
@@ -34,15 +35,16 @@ void Application::runAction(int32_t index) {
         char* next = cutItem(item);
         int32_t n = 0;
         String* words = itemWords(item, n);
-        if (words == nullptr) return;
         uint32_t total = static_cast<uint32_t>(n);
-        if (equals(words[0], "RUN"))
+        Command command = readCommand(n, words);
+        if (command == Command::endOfList) return;
+        if (command == Command::run)
             runCommand(total, words);
-        else if (equals(words[0], "SHELL"))
+        else if (command == Command::shell)
             shellCommand(total, words);
-        else if (equals(words[0], "REINIT"))
+        else if (command == Command::reinit)
             postReinit();
-        else if (equals(words[0], "CLOSE"))
+        else if (command == Command::close)
             postClose();
         delete[] words;
         if (next == nullptr) return;
@@ -53,13 +55,13 @@ void Application::runAction(int32_t index) {
 void Application::runCommand(uint32_t wordTotal, String* words) {
     if (wordTotal < 2 || words[1].length() == 0) return;
     char* program = words[1].text();
-    int32_t plus = findChar('+', program);
+    int32_t plus = aliasSeparator(program);
     if (plus >= 0) {
         program[plus] = '\0';
         aliases.findAlias(program, currentValue);
         words[1].assign(concat(currentValue, program + plus + 1));
     } else {
-        words[1].assign(concat(baseDirectory, program));
+        words[1].assign(inFolder(program));
     }
     if (words[1].length() == 0) return;
 
@@ -105,7 +107,7 @@ void Application::waitForProgram(ProcessHandle process) {
 }
 
 void Application::shellCommand(uint32_t wordTotal, String* words) {
-    if (wordTotal < 3 || !equals(words[1], "open")) return;
+    if (shellRefusal(wordTotal, words) != ShellRefusal::none) return;
     const char* directory = nullptr;
     if (wordTotal == 4) {
         if (equals(words[3], ".\\")) {

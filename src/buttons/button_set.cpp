@@ -1,17 +1,14 @@
 // The menu proper: building the buttons, the Activate rules, pointer handling and redrawing.
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
+#include "buttons/activate_rule.h"
 #include "buttons/menu_button.h"
 #include "config/application.h"
 
 namespace autorun {
 
 namespace {
-
-constexpr int32_t pictureSlots = 4;
-const char* const pictureKeys[pictureSlots] = {"NABitmap", "ABitmap", "PBitmap", "DBitmap"};
 
 // The pointer position as the window message packs it: two signed 16-bit numbers.
 int32_t pointerX(intptr_t position) {
@@ -28,6 +25,8 @@ bool isOn(const MenuButton& button, int32_t x, int32_t y) {
 
 }  // namespace
 
+const char* const pictureKeys[pictureSlots] = {"NABitmap", "ABitmap", "PBitmap", "DBitmap"};
+
 String buttonSection(uint32_t number) {
     char digits[12];
     decimalText(number, digits);
@@ -37,7 +36,7 @@ String buttonSection(uint32_t number) {
 void Application::reinitialise() {
     destroyButtons();
     lookup("Main", "Buttons");
-    int32_t count = currentValue.length() > 0 ? std::atoi(currentValue.text()) : 0;
+    int32_t count = readNumber(currentValue.text());
     reloadAliases();
     // A negative count, or one beyond what a menu can show, builds no buttons.
     createButtons(
@@ -65,17 +64,17 @@ void Application::createButtons(uint32_t count) {
         lookup(section.text(), "Top");
         bool found = currentValue.length() > 0;
         if (found) {
-            top = std::atoi(currentValue.text());
+            top = readNumber(currentValue.text());
             lookup(section.text(), "Left");
             found = currentValue.length() > 0;
-            if (found) left = std::atoi(currentValue.text());
+            if (found) left = readNumber(currentValue.text());
         }
         if (!found || String::allocationFailures() != failuresBefore) button.hidden = true;
 
         String names[pictureSlots];
         for (int32_t k = 0; k < pictureSlots; ++k) {
             lookup(section.text(), pictureKeys[k]);
-            names[k].assign(concat(baseDirectory, currentValue.text()));
+            names[k].assign(inFolder(currentValue.text()));
         }
         button.setup(pictureSlots, names, Rect{left, top, 0, 0}, mainWindow.windowDC);
         buttonCount = n;
@@ -97,31 +96,18 @@ void Application::applyRules(char* item) {
         char* next = cutItem(item);
         int32_t n = 0;
         String* words = itemWords(item, n);
-        if (words == nullptr) return;
-
-        bool stop = false;
-        if (n >= 2) {
-            const String& target = words[1];
-            bool flag = false;
-            if (find("BUTTON", target.text()) < 0) {
-                stop = true;
-            } else if (equals(words[0], "ENABLE")) {
-                flag = true;
-            } else if (!equals(words[0], "DISABLE")) {
-                stop = true;
-            }
-            // A rule whose target names no existing button, or that lacks its alias, is
-            // skipped; the next item still runs.
-            char digit = target.length() >= 7 ? target.text()[6] : '\0';
-            uint32_t number = digit >= '1' && digit <= '9' ? static_cast<uint32_t>(digit - '0') : 0;
-            if (!stop && number >= 1 && number <= buttonCount && n >= 3) {
-                aliases.findAlias(words[2].text(), currentValue);
-                bool present = currentValue.length() > 0;
-                buttons[number - 1].enabled = present ? flag : !flag;
-            }
+        ActivateRule rule = readRule(n, words);
+        if (rule.stop == RuleStop::emptyItem) return;
+        // A rule whose target names no existing button, or that lacks its alias, is skipped;
+        // the next item still runs.
+        if (rule.stop == RuleStop::none && rule.target >= 1 && rule.target <= buttonCount &&
+            rule.alias != nullptr) {
+            aliases.findAlias(rule.alias, currentValue);
+            bool present = currentValue.length() > 0;
+            buttons[rule.target - 1].enabled = present ? rule.enable : !rule.enable;
         }
         delete[] words;
-        if (stop) return;
+        if (rule.stop != RuleStop::none) return;
         item = next;
     }
 }

@@ -67,10 +67,12 @@ void Application::parseAliasLine() {
     currentKey.assign(trim(line));
     String path(concat(String("Software\\"), trim(line + equalsSign + 1)));
     if (path.length() == 0) return;
-    // The prefix ends with a backslash, so the path always splits into key and value name.
+    // The prefix ends with a backslash, so the path splits into key and value name; only when
+    // there was no memory for the prefix can it lack one, and then there is nothing to read.
     char* text = path.text();
     int32_t split = path.length() - 1;
-    while (text[split] != '\\') --split;
+    while (split >= 0 && text[split] != '\\') --split;
+    if (split < 0) return;
     text[split] = '\0';
     char* registryText = platform::readRegistryText(text, text + split + 1);
     currentValue.assign(registryText);

@@ -62,7 +62,7 @@ void Application::readBaseDirectory() {
 }
 
 void Application::loadConfiguration() {
-    String path(concat(baseDirectory, "autorun.ini"));
+    String path(inFolder("autorun.ini"));
     FileHandle file = platform::openFile(path.text());
     if (file == nullptr) return;
     int32_t size = fileSize(file);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "config/alias_table.h"
 #include "config/text_string.h"
@@ -30,8 +31,14 @@ class Application {
     // The instance the window procedure works on; set by construction.
     static Application* instance();
 
+    // A file of the menu's folder: the base directory followed by name, unchanged (an absolute
+    // name is not recognised), in concat's scratch String.
+    const String& inFolder(const char* name) const { return concat(baseDirectory, name); }
+
     // Configuration lookup: the answer is left in currentValue.
     void lookup(const char* section, const char* key);
+    // The same lookup; returns where the answering line starts in configText, or -1.
+    int32_t lookupLine(const char* section, const char* key);
     bool openSection(const char* name);
     bool nextLine();
     bool matchKey();
@@ -98,14 +105,31 @@ class Application {
     void waitForProgram(ProcessHandle process);
 };
 
+// The keys of a button's pictures, in the order of its states: normal, hover, pressed, disabled.
+constexpr int32_t pictureSlots = 4;
+extern const char* const pictureKeys[pictureSlots];
+
 // The section of button number (counted from 1): "Button" followed by the number in decimal.
 String buttonSection(uint32_t number);
+
+// The n of the section name Button<n> (length bytes at name, n written from 1 without leading
+// zeros); 0 for every other name.
+uint32_t buttonNumberOf(const char* name, int32_t length);
+
+// A number as the menu reads it (the atoi rule: blanks, a sign, the digits up to the first
+// other byte); 0 for a null text or one without digits.
+inline int32_t readNumber(const char* text) {
+    return text != nullptr ? std::atoi(text) : 0;
+}
 
 // The size of an open file in bytes, its position unchanged; 0 for a null file.
 int32_t fileSize(FileHandle file);
 
 // The window procedure of the menu's window class.
 intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Takes the window's messages and dispatches them until the quit message arrives.
+void runMessageLoop();
 
 // The program: registers the class, shows the menu and runs the message loop; returns 0.
 int32_t WinMain(InstanceHandle instance, InstanceHandle previousInstance, char* commandLine,

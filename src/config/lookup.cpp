@@ -17,24 +17,29 @@ bool matchesFolded(const char* text, int32_t length, const char* name) {
     return i == length && name[i] == '\0';
 }
 
-// The index slot of a section name of the given length: 0 Main, 1 Registry, 1 + n Button<n>
-// (n written as the menu writes it, without leading zeros); -1 for every other name.
+// The index slot of a section name of the given length: 0 Main, 1 Registry, 1 + n Button<n>;
+// -1 for every other name.
 int32_t sectionSlot(const char* name, int32_t length) {
     if (matchesFolded(name, length, "Main")) return 0;
     if (matchesFolded(name, length, "Registry")) return 1;
-    const int32_t prefix = 6;
-    if (length <= prefix || length > prefix + 4 || !matchesFolded(name, prefix, "Button"))
-        return -1;
-    if (name[prefix] == '0') return -1;
-    int32_t n = 0;
-    for (int32_t i = prefix; i < length; ++i) {
-        if (name[i] < '0' || name[i] > '9') return -1;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && static_cast<uint32_t>(n) <= maxButtons ? 1 + n : -1;
+    uint32_t n = buttonNumberOf(name, length);
+    return n >= 1 && n <= maxButtons ? 1 + static_cast<int32_t>(n) : -1;
 }
 
 }  // namespace
+
+uint32_t buttonNumberOf(const char* name, int32_t length) {
+    const int32_t prefix = 6;
+    if (length <= prefix || !matchesFolded(name, prefix, "Button") || name[prefix] == '0') return 0;
+    uint32_t n = 0;
+    for (int32_t i = prefix; i < length; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        uint32_t digit = static_cast<uint32_t>(name[i] - '0');
+        if (n > (UINT32_MAX - digit) / 10) return 0;
+        n = n * 10 + digit;
+    }
+    return n;
+}
 
 void Application::lookup(const char* section, const char* key) {
     currentValue.assign("");
@@ -44,6 +49,15 @@ void Application::lookup(const char* section, const char* key) {
     while (nextLine()) {
         if (matchKey()) return;
     }
+}
+
+int32_t Application::lookupLine(const char* section, const char* key) {
+    currentLine.assign("");
+    lookup(section, key);
+    // The walk stops on the answering line; when none answers, the last line it left in
+    // currentLine (if any) is one that does not match.
+    if (!matchKey()) return -1;
+    return sectionCursor - currentLine.length();
 }
 
 void Application::buildSectionIndex() {

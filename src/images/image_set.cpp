@@ -19,26 +19,8 @@ uint32_t readWordAt(FileHandle file, int32_t offset) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-// Bytes per row as the device reads them: whole 32-bit words.
-int64_t rowStride(const BitmapInfoHeader& h) {
-    return (int64_t{h.biWidth} * h.biBitCount + 31) / 32 * 4;
-}
-
 bool knownBitCount(uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-// Whether the device can be given this picture without reading outside what we hand it: an
-// uncompressed layout with a header of at least 40 bytes and sane dimensions.
-bool showable(const BitmapInfoHeader& h) {
-    if (h.biSize < sizeof(BitmapInfoHeader) || h.biPlanes != 1 || h.biCompression != 0)
-        return false;
-    if (!knownBitCount(h.biBitCount)) return false;
-    if (h.biWidth <= 0 || h.biWidth > maxPictureSide) return false;
-    if (h.biHeight == 0 || h.biHeight < -maxPictureSide || h.biHeight > maxPictureSide)
-        return false;
-    int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight;
-    return int64_t{h.biWidth} <= maxPicturePixels / rows;
 }
 
 // The header handed to the device: 40 bytes, the full buffer size, and at most the one colour
@@ -56,7 +38,26 @@ BitmapInfoHeader deviceHeader(const ImageRecord& record) {
 
 }  // namespace
 
-void readPicture(FileHandle file, ImageRecord& record) {
+int64_t rowStride(const BitmapInfoHeader& h) {
+    return (int64_t{h.biWidth} * h.biBitCount + 31) / 32 * 4;
+}
+
+// Whether the device can be given this picture without reading outside what we hand it: an
+// uncompressed layout with a header of at least 40 bytes and sane dimensions.
+PictureRefusal headerRefusal(const BitmapInfoHeader& h) {
+    if (h.biSize < sizeof(BitmapInfoHeader)) return PictureRefusal::shortHeader;
+    if (h.biCompression != 0) return PictureRefusal::compressed;
+    if (h.biPlanes != 1) return PictureRefusal::planes;
+    if (!knownBitCount(h.biBitCount)) return PictureRefusal::bitCount;
+    if (h.biWidth <= 0 || h.biHeight == 0) return PictureRefusal::noSize;
+    if (h.biWidth > maxPictureSide || h.biHeight < -maxPictureSide || h.biHeight > maxPictureSide)
+        return PictureRefusal::tooLarge;
+    int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight;
+    return int64_t{h.biWidth} <= maxPicturePixels / rows ? PictureRefusal::none
+                                                         : PictureRefusal::tooLarge;
+}
+
+PictureRefusal readPicture(FileHandle file, ImageRecord& record) {
     uint32_t size = readWordAt(file, 2);
     uint32_t offset = readWordAt(file, 10);
     platform::seekFile(file, fileHeaderSize, platform::SeekFrom::start);
@@ -68,24 +69,31 @@ void readPicture(FileHandle file, ImageRecord& record) {
 
     int32_t fileLength =
         platform::seekFile(file, 0, platform::SeekFrom::end) ? platform::tellFile(file) : -1;
-    bool inside = fileLength > 0 && offset < static_cast<uint32_t>(fileLength);
-    if (!showable(record.header) || static_cast<int32_t>(pixelBytes) <= 0 || !inside) {
-        record.header = BitmapInfoHeader{};
-        return;
+    PictureRefusal refusal = headerRefusal(record.header);
+    if (refusal == PictureRefusal::none) {
+        if (fileLength <= 0 || offset >= static_cast<uint32_t>(fileLength))
+            refusal = PictureRefusal::offsetPastEnd;
+        else if (static_cast<int32_t>(pixelBytes) <= 0)
+            refusal = PictureRefusal::noPixelData;
     }
     // The device reads every row in full, whatever the size field says: the buffer holds what
     // the file holds at those places, and zero only past the file's end. The size field is
     // commonly 2 bytes short of the pixels, which would otherwise cut the top-right pixel.
-    int64_t deviceBytes = rowStride(record.header) * record.height();
-    record.pixels = new (std::nothrow) uint8_t[static_cast<size_t>(deviceBytes)]();
-    if (record.pixels == nullptr) {
+    int64_t deviceBytes = 0;
+    if (refusal == PictureRefusal::none) {
+        deviceBytes = rowStride(record.header) * record.height();
+        record.pixels = new (std::nothrow) uint8_t[static_cast<size_t>(deviceBytes)]();
+        if (record.pixels == nullptr) refusal = PictureRefusal::noMemory;
+    }
+    if (refusal != PictureRefusal::none) {
         record.header = BitmapInfoHeader{};
-        return;
+        return refusal;
     }
     int64_t wanted = static_cast<uint32_t>(fileLength) - offset;
     if (wanted > deviceBytes) wanted = deviceBytes;
     platform::seekFile(file, static_cast<int32_t>(offset), platform::SeekFrom::start);
     platform::readFile(file, record.pixels, static_cast<uint32_t>(wanted));
+    return PictureRefusal::none;
 }
 
 ImageRecord::~ImageRecord() {

@@ -50,7 +50,31 @@ class ImageSet {
     void release();
 };
 
-// Reads one BMP file into record; the record stays empty when the file cannot be shown safely.
-void readPicture(FileHandle file, ImageRecord& record);
+// Why the reader leaves a picture empty. The header's own faults are tested in this order:
+// a header under 40 bytes, compression, planes other than 1, an unknown bit count, no width or
+// height, a size beyond the limits; then the file: a pixel offset at or past its end, a size
+// field that leaves no pixel data, and a buffer that cannot be had.
+enum class PictureRefusal {
+    none,
+    shortHeader,
+    compressed,
+    planes,
+    bitCount,
+    noSize,
+    tooLarge,
+    offsetPastEnd,
+    noPixelData,
+    noMemory
+};
+
+// What the reader makes of a header alone.
+PictureRefusal headerRefusal(const BitmapInfoHeader& header);
+
+// Bytes per row as the device reads them: whole 32-bit words.
+int64_t rowStride(const BitmapInfoHeader& header);
+
+// Reads one BMP file into record; the record stays empty when the file cannot be shown safely,
+// and the result says why.
+PictureRefusal readPicture(FileHandle file, ImageRecord& record);
 
 }  // namespace autorun

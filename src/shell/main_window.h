@@ -8,6 +8,11 @@
 
 namespace autorun {
 
+// Whether the ShowCaption value gives the window a caption: only the text 1 does.
+inline bool captionWanted(const String& showCaption) {
+    return equals(showCaption, "1");
+}
+
 class MainWindow : public ImageSet {
   public:
     MainWindow() = default;

@@ -14,34 +14,13 @@ int32_t halfDown(int32_t value) {
     return value >= 0 ? value / 2 : -((-value + 1) / 2);
 }
 
-void runMessageLoop() {
-    Message message;
-#ifdef AUTORUN_POLLING_LOOP
-    // The historical loop, kept only so that the benchmark can show what waiting saves.
-    while (message.message != wm::quit) {
-        if (platform::peekMessage(message, true)) {
-            platform::translateMessage(message);
-            platform::dispatchMessage(message);
-        }
-    }
-#else
-    // GetMessage sleeps until something arrives, so an idle menu costs no processor time.
-    for (;;) {
-        int32_t result = platform::getMessage(message);
-        if (result == 0 || result == -1) break;
-        platform::translateMessage(message);
-        platform::dispatchMessage(message);
-    }
-#endif
-}
-
 }  // namespace
 
 int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     Application& app = *Application::instance();
 
     app.lookup("Main", "Icon");
-    app.currentValue.assign(concat(app.baseDirectory, app.currentValue.text()));
+    app.currentValue.assign(app.inFolder(app.currentValue.text()));
     IconHandle icon = platform::loadIconFromFile(instance, app.currentValue.text());
 
     WindowClass windowClass;
@@ -55,7 +34,7 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     if (!platform::registerClass(windowClass)) return 0;
 
     app.lookup("Main", "ShowCaption");
-    bool caption = equals(app.currentValue, "1");
+    bool caption = captionWanted(app.currentValue);
     app.lookup("Main", "AppName");
     String title(app.currentValue);
     app.lookup("Main", "BackGround");

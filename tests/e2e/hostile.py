@@ -1,223 +1,168 @@
-"""End-to-end cases with hostile input: broken, huge and malicious menu folders and registry
-values. Whatever the folder holds, the menu must come up, stay up and answer the pointer.
-Run as hostile.py --work DIR --mingw DIR NAME, like cases.py."""
+"""End-to-end cases with hostile input, run by cases.py as hostile.NAME: broken, huge and
+malicious menu folders and registry values. Whatever the folder holds, the menu must come up,
+stay up and answer the pointer."""
 
-import os
-import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import bmp  # noqa: E402
-from cases import (BACK, BACK_EDGE, BUTTON_H, BUTTON_W, DISABLED, HOVER, NORMAL, PRESSED, button_pictures,
-                   close, shown, standard_menu, wait_button)
-from harness import check, main
+from harness import (BACK, BACK_EDGE, BUTTON_H, BUTTON_W, DISABLED, HOVER, NORMAL, PICTURES, bmp, case, check,
+                     filled)
 
-# Programs may take long to start here; a big file may take a while to read under emulation.
+# A big file may take a while to read under emulation.
 BIG_START_TIMEOUT = 120
+MEGABYTE = 1024 * 1024
 
 
-def answers_pointer(s, origin, left, top):
+def answers_pointer(t, left, top):
     """The button at (left, top) turns to its hover picture under the pointer and back."""
-    ox, oy = origin
-    s.move(ox + left + 20, oy + top + 20)
-    wait_button(s, origin, left, top, HOVER, "the hover picture of the button at (%d, %d)" % (left, top))
-    s.move(ox + 395, oy + 295)
-    wait_button(s, origin, left, top, NORMAL, "the normal picture of the button at (%d, %d)" % (left, top))
+    t.point(left + 20, top + 20)
+    t.expect(left, top, HOVER, "the hover picture of the button at (%d, %d)" % (left, top))
+    t.point(395, 295)
+    t.expect(left, top, NORMAL, "the normal picture of the button at (%d, %d)" % (left, top))
 
 
-def runs_sentinel(s, origin, left, top, expected_starts):
-    """A click on the button at (left, top), whose Action starts sentinel.exe, starts it: the
-    menu still handles clicks, and nothing else was started before."""
-    s.click(origin[0] + left + 10, origin[1] + top + 10)
-    records = s.wait_started(expected_starts)
-    check([r["exe"].rsplit("\\", 1)[-1] for r in records] == ["sentinel.exe"] * expected_starts,
-          "programs started: %s" % [r["exe"] for r in records])
+def runs_sentinel(t, left, top):
+    """The button at (left, top) starts sentinel.exe on a click, and nothing was started before."""
+    t.press(left, top)
+    check([r[0] for r in t.wait_started(1)] == ["~\\sentinel.exe"], "programs started: %s" % t.started())
 
 
-def truncated_ini(s):
-    folder = s.folder()
-    standard_menu(s, folder, [(10, 20, ""), (150, 20, ""), (290, 20, "")])
-    path = folder + "/autorun.ini"
-    text = open(path, "rb").read()
+def not_drawn(t, places):
+    image = t.client()
+    for left, top in places:
+        t.check_screen(filled(image, t.ox + left, t.oy + top, BUTTON_W, BUTTON_H, BACK),
+                       "the button at (%d, %d) is drawn" % (left, top))
+
+
+def edit_ini(t, edit):
+    text = edit(open(t.dir + "/autorun.ini", "rb").read())
+    t.write("autorun.ini", text)
+    return text
+
+
+@case
+def truncated_ini(t):
+    t.standard([(10, 20, ""), (150, 20, ""), (290, 20, "")], start=False)
     # The file ends in the middle of button 2's Top line: button 2 has no position and is
     # hidden, button 3 has no section at all.
-    cut = text.index(b"Top", text.index(b"[Button2]")) + 2
-    open(path, "wb").write(text[:cut])
-    menu = s.start_menu(folder)
-    _, ox, oy = shown(s, menu)
-    img = s.image(ox, oy, 400, 300)
-    for left in (150, 290):
-        check(img.count(BACK, ox + left, oy + 20, ox + left + BUTTON_W, oy + 20 + BUTTON_H) == BUTTON_W * BUTTON_H,
-              lambda: "a button of the lost part of the file is drawn; screen in %s" % s.screenshot("truncated"))
-    answers_pointer(s, (ox, oy), 10, 20)
-    close(s, menu)
+    edit_ini(t, lambda text: text[:text.index(b"Top", text.index(b"[Button2]")) + 2])
+    t.launch()
+    not_drawn(t, [(150, 20), (290, 20)])
+    answers_pointer(t, 10, 20)
 
 
-def big_ini(s):
+@case
+def big_ini(t):
     """A 10 MB autorun.ini: long comments before the sections and a big section after them."""
-    folder = s.folder()
-    s.recorder(folder, "sentinel.exe")
-    standard_menu(s, folder, [(10, 20, "Action = RUN sentinel.exe"), (150, 20, "Activate = ENABLE BUTTON3 none"),
-                              (290, 20, "")])
-    path = folder + "/autorun.ini"
-    menu_text = open(path, "rb").read()
-    comment = b"; " + b"x" * 98 + b"\r\n"
+    t.recorder("sentinel.exe")
+    t.standard([(10, 20, "Action = RUN sentinel.exe"), (150, 20, "Activate = ENABLE BUTTON3 none"), (290, 20, "")],
+               start=False)
     filler = b"".join(b"Key%07d = %s\r\n" % (n, b"v" * 80) for n in range(55000))
-    content = comment * 50000 + menu_text + b"[Filler]\r\n" + filler
-    check(len(content) >= 10 * 1000 * 1000, "the file is only %d bytes" % len(content))
-    open(path, "wb").write(content)
+    text = edit_ini(t, lambda text: (b"; " + b"x" * 98 + b"\r\n") * 50000 + text + b"[Filler]\r\n" + filler)
+    check(len(text) >= 10 * 1000 * 1000, "the file is only %d bytes" % len(text))
     started = time.monotonic()
-    menu = s.start_menu(folder)
-    menu.window(timeout=BIG_START_TIMEOUT)
-    _, ox, oy = shown(s, menu)
-    wait_button(s, (ox, oy), 290, 20, DISABLED, "button 3 disabled by its rule")
-    print("menu with a %d-byte autorun.ini up in %.1f s" % (len(content), time.monotonic() - started))
-    answers_pointer(s, (ox, oy), 150, 20)
-    runs_sentinel(s, (ox, oy), 10, 20, 1)
-    close(s, menu)
+    t.launch(timeout=BIG_START_TIMEOUT)
+    t.expect(290, 20, DISABLED, "button 3 disabled by its rule")
+    print("menu with a %d-byte autorun.ini up in %.1f s" % (len(text), time.monotonic() - started))
+    answers_pointer(t, 150, 20)
+    runs_sentinel(t, 10, 20)
 
 
-def long_line(s):
+@case
+def long_line(t):
     """Lines of 1 MB: the title, the icon, a picture name, commands, a rule, a registry path."""
-    folder = s.folder()
-    s.recorder(folder, "sentinel.exe")
-    megabyte = 1024 * 1024
-    standard_menu(s, folder, [
-        (10, 20, "Action = RUN " + "x" * megabyte),
-        (150, 20, "Activate = ENABLE BUTTON2 " + "y" * megabyte),
+    t.recorder("sentinel.exe")
+    t.standard([
+        (10, 20, "Action = RUN " + "x" * MEGABYTE),
+        (150, 20, "Activate = ENABLE BUTTON2 " + "y" * MEGABYTE),
         (290, 20, "Action = RUN sentinel.exe"),
-        (10, 120, "Action = SHELL open " + "z" * megabyte + " .\\|SHELL open readme.txt " + "d" * megabyte),
+        (10, 120, "Action = SHELL open " + "z" * MEGABYTE + " .\\|SHELL open readme.txt " + "d" * MEGABYTE),
         (150, 120, ""),
-    ], main_extra="AppName = " + "T" * megabyte + "\nIcon = " + "i" * megabyte,
-       registry="big = " + "Vendor\\" * (megabyte // 7))
+    ], main="AppName = " + "T" * MEGABYTE + "\nIcon = " + "i" * MEGABYTE,
+        registry="big = " + "Vendor\\" * (MEGABYTE // 7), start=False)
     # Button 5's normal picture gets a name of 1 MB.
-    path = folder + "/autorun.ini"
-    text = open(path, "rb").read()
-    section = text.index(b"[Button5]")
-    at = text.index(b"NABitmap = b_na.bmp", section)
-    open(path, "wb").write(text[:at] + b"NABitmap = " + b"p" * megabyte + text[at + len(b"NABitmap = b_na.bmp"):])
-    menu = s.start_menu(folder)
-    _, ox, oy = shown(s, menu)
-    o = (ox, oy)
+    edit_ini(t, lambda text: text[:text.index(b"[Button5]")] + text[text.index(b"[Button5]"):].replace(
+        b"NABitmap = NABitmap.bmp", b"NABitmap = " + b"p" * MEGABYTE, 1))
+    t.launch()
     # The rule names an alias no line defines, so ENABLE disables its button.
-    wait_button(s, o, 150, 20, DISABLED, "button 2 disabled by its rule")
-    s.click(ox + 10 + 10, oy + 20 + 10)
-    s.click(ox + 10 + 10, oy + 120 + 10)
-    runs_sentinel(s, o, 290, 20, 1)
-    img = s.image(ox, oy, 400, 300)
-    check(img.count(BACK, ox + 150, oy + 120, ox + 150 + BUTTON_W, oy + 120 + BUTTON_H) == BUTTON_W * BUTTON_H,
-          lambda: "the button whose picture name is 1 MB long is drawn; screen in %s" % s.screenshot("long"))
-    answers_pointer(s, o, 10, 20)
-    check(menu.running(), "the menu ended")
-    close(s, menu)
+    t.expect(150, 20, DISABLED, "button 2 disabled by its rule")
+    t.press(10, 20)
+    t.press(10, 120)
+    runs_sentinel(t, 290, 20)
+    not_drawn(t, [(150, 120)])
+    answers_pointer(t, 10, 20)
 
 
-def many_buttons(s):
-    """1000 buttons of 10 x 10 pixels in a grid of 40 by 25."""
-    folder = s.folder()
-    s.write(folder, "back.bmp", bmp.framed(400, 300, BACK, BACK_EDGE))
-    for key, colour in (("n", NORMAL), ("a", HOVER), ("p", PRESSED), ("d", DISABLED)):
-        s.write(folder, key + ".bmp", bmp.solid(9, 9, colour))
-    lines = ["[Main]", "BackGround = back.bmp", "Buttons = 1000"]
-    for n in range(1, 1001):
-        left, top = (n - 1) % 40 * 10, (n - 1) // 40 * 10
-        lines += ["[Button%d]" % n, "Left = %d" % left, "Top = %d" % top, "NABitmap = n.bmp",
-                  "ABitmap = a.bmp", "PBitmap = p.bmp", "DBitmap = d.bmp"]
-    s.write_ini(folder, "\n".join(lines))
+@case
+def many_buttons(t):
+    """1000 buttons of 9 x 9 pixels in a grid of 40 by 25."""
+    t.write("back.bmp", bmp.framed(400, 300, BACK, BACK_EDGE))
+    for key, colour in PICTURES:
+        t.write(key + ".bmp", bmp.solid(9, 9, colour))
+    pictures = "".join("%s = %s.bmp\n" % (key, key) for key, _ in PICTURES)
+    t.ini("[Main]\nBackGround = back.bmp\nButtons = 1000\n" + "".join(
+        "[Button%d]\nLeft = %d\nTop = %d\n" % (n, (n - 1) % 40 * 10, (n - 1) // 40 * 10) + pictures
+        for n in range(1, 1001)))
     started = time.monotonic()
-    menu = s.start_menu(folder)
-    menu.window(timeout=BIG_START_TIMEOUT)
-    _, ox, oy, _, _ = menu.window()
-    last = (390 + 4, 240 + 4)
-    s.wait_colour(ox + last[0], oy + last[1], NORMAL, "button 1000 to be drawn", timeout=BIG_START_TIMEOUT)
+    t.launch(shown=False, timeout=BIG_START_TIMEOUT)
+    last = (t.ox + 394, t.oy + 244)
+    t.wait_colour(*last, NORMAL, "button 1000 to be drawn", timeout=BIG_START_TIMEOUT)
     print("menu with 1000 buttons drawn in %.1f s" % (time.monotonic() - started))
-    img = s.image(ox, oy, 400, 300)
-    drawn = img.count(NORMAL, ox, oy, ox + 400, oy + 250)
-    check(drawn == 1000 * 81, lambda: "%d pixels of normal pictures, expected %d; screen in %s" % (
-        drawn, 1000 * 81, s.screenshot("many")))
-    s.move(ox + last[0], oy + last[1])
-    s.wait_colour(ox + last[0], oy + last[1], HOVER, "button 1000 in hover")
-    s.move(ox + 4, oy + 4)
-    s.wait_colour(ox + 4, oy + 4, HOVER, "button 1 in hover")
-    s.wait_colour(ox + last[0], oy + last[1], NORMAL, "button 1000 back to normal")
-    close(s, menu)
+    drawn = t.client().count(NORMAL, t.ox, t.oy, t.ox + 400, t.oy + 250)
+    t.check_screen(drawn == 1000 * 81, "%d pixels of normal pictures, expected %d" % (drawn, 1000 * 81))
+    t.move(*last)
+    t.wait_colour(*last, HOVER, "button 1000 in hover")
+    t.point(4, 4)
+    t.wait_colour(t.ox + 4, t.oy + 4, HOVER, "button 1 in hover")
+    t.wait_colour(*last, NORMAL, "button 1000 back to normal")
 
 
-def patched(data, offset, value, size=4, signed=False):
-    return data[:offset] + value.to_bytes(size, "little", signed=signed) + data[offset + size:]
+def patched(data, *changes):
+    """data with (offset, value, size) written over it, little-endian and signed."""
+    for offset, value, size in changes:
+        data = data[:offset] + value.to_bytes(size, "little", signed=True) + data[offset + size:]
+    return data
 
 
-def picture_headers(s):
+@case
+def picture_headers(t):
     """Every malformed header the fuzzer taught us, one per button, beside a good one."""
-    folder = s.folder()
-    s.write(folder, "back.bmp", bmp.framed(400, 300, BACK, BACK_EDGE))
-    pictures = button_pictures(s, folder)
     good = bmp.solid(BUTTON_W, BUTTON_H, HOVER)
     broken = {
-        "width-huge": patched(good, 18, 0x7FFFFFFF),
-        "width-negative": patched(good, 18, -100, signed=True),
-        "height-min": patched(good, 22, -0x80000000, signed=True),
-        "height-zero": patched(good, 22, 0),
-        "sides-over-cap": patched(patched(good, 18, 16385), 22, 16385),
-        "pixels-over-cap": patched(patched(good, 18, 16384), 22, 1024),
-        "header-12": patched(good, 14, 12),
-        "header-0": patched(good, 14, 0),
-        "bits-0": patched(good, 28, 0, size=2),
-        "bits-2": patched(good, 28, 2, size=2),
-        "bitfields": patched(patched(good, 28, 32, size=2), 30, 3),
-        "rle4": patched(good, 30, 2),
-        "planes-0": patched(good, 26, 0, size=2),
-        "offset-past-end": patched(good, 10, 10 ** 6),
-        "size-zero": patched(good, 2, 0),
-        "size-short": patched(good, 2, 54),
-        "header-only": good[:54],
+        "width-huge": [(18, 0x7FFFFFFF, 4)], "width-negative": [(18, -100, 4)], "height-min": [(22, -0x80000000, 4)],
+        "height-zero": [(22, 0, 4)], "sides-over-cap": [(18, 16385, 4), (22, 16385, 4)],
+        "pixels-over-cap": [(18, 16384, 4), (22, 1024, 4)], "header-12": [(14, 12, 4)], "header-0": [(14, 0, 4)],
+        "bits-0": [(28, 0, 2)], "bits-2": [(28, 2, 2)], "bitfields": [(28, 32, 2), (30, 3, 4)],
+        "rle4": [(30, 2, 4)], "planes-0": [(26, 0, 2)], "offset-past-end": [(10, 10 ** 6, 4)],
+        "size-zero": [(2, 0, 4)], "size-short": [(2, 54, 4)],
     }
-    lines = ["[Main]", "BackGround = back.bmp", "Buttons = %d" % (len(broken) + 1),
-             "[Button1]", "Left = 10", "Top = 10"] + ["%s = %s" % kv for kv in pictures.items()]
-    places = []
-    for n, (name, data) in enumerate(sorted(broken.items()), 2):
-        s.write(folder, name + ".bmp", data)
-        left, top = 10 + (n - 1) % 3 * 130, 10 + (n - 1) // 3 * 45
-        places.append((name, left, top))
-        lines += ["[Button%d]" % n, "Left = %d" % left, "Top = %d" % top, "NABitmap = %s.bmp" % name]
-    s.write_ini(folder, "\n".join(lines))
-    menu = s.start_menu(folder)
-    _, ox, oy = shown(s, menu)
-    wait_button(s, (ox, oy), 10, 10, NORMAL, "the good button")
-    img = s.image(ox, oy, 400, 300)
+    files = {name: patched(good, *changes) for name, changes in broken.items()}
+    files["header-only"] = good[:54]
+    places = [(name, 10 + n % 3 * 130, 10 + n // 3 * 45) for n, name in enumerate(sorted(files), 1)]
+    t.standard([(10, 10, "")], start=False)
     for name, left, top in places:
-        # None of these can be shown, so each button is an empty picture: the background shows.
-        inside = img.count(BACK, ox + left, oy + top, ox + left + BUTTON_W, oy + top + BUTTON_H)
-        check(inside == BUTTON_W * BUTTON_H, lambda: "the %s picture left %d background pixels of %d; screen in %s" % (
-            name, inside, BUTTON_W * BUTTON_H, s.screenshot("headers")))
-    answers_pointer(s, (ox, oy), 10, 10)
-    close(s, menu)
+        t.write(name + ".bmp", files[name])
+    edit_ini(t, lambda text: text.replace(b"Buttons = 1", b"Buttons = %d" % (len(places) + 1)) + b"".join(
+        b"[Button%d]\r\nLeft = %d\r\nTop = %d\r\nNABitmap = %s.bmp\r\n" % (n, left, top, name.encode())
+        for n, (name, left, top) in enumerate(places, 2)))
+    t.launch()
+    t.expect(10, 10, NORMAL, "the good button")
+    # None of these can be shown, so each button is an empty picture: the background shows.
+    not_drawn(t, [(left, top) for _, left, top in places])
+    answers_pointer(t, 10, 10)
 
 
-def registry_64k(s):
+@case
+def registry_64k(t):
     """An alias whose registry value holds 64 KB of text."""
-    folder = s.folder()
-    s.recorder(folder, "sentinel.exe")
-    s.reg_import('[HKEY_CURRENT_USER\\Software\\Hostile]\n"Big"="%s"\n' % ("C:\\" + "A" * (64 * 1024)))
-    standard_menu(s, folder, [
+    t.recorder("sentinel.exe")
+    t.reg_import('[HKEY_CURRENT_USER\\Software\\Hostile]\n"Big"="%s"\n' % ("C:\\" + "A" * (64 * 1024)))
+    t.standard([
         (10, 20, "Action = RUN big+setup.exe wait|SHELL open big+x.txt\nActivate = ENABLE BUTTON2 big|DISABLE BUTTON3 big"),
         (150, 20, "Action = RUN sentinel.exe"),
         (290, 20, ""),
     ], registry="big = Hostile\\Big")
-    menu = s.start_menu(folder)
-    _, ox, oy = shown(s, menu)
-    o = (ox, oy)
-    wait_button(s, o, 290, 20, DISABLED, "button 3 disabled because the value is not empty")
+    t.expect(290, 20, DISABLED, "button 3 disabled because the value is not empty")
     # The 64 KB path is longer than any command line Windows takes: nothing starts.
-    s.click(ox + 10 + 10, oy + 20 + 10)
-    runs_sentinel(s, o, 150, 20, 1)
-    answers_pointer(s, o, 10, 20)
-    close(s, menu)
-
-
-CASES = {f.__name__: f for f in (
-    truncated_ini, big_ini, long_line, many_buttons, picture_headers, registry_64k,
-)}
-
-if __name__ == "__main__":
-    sys.exit(main(CASES))
+    t.press(10, 20)
+    runs_sentinel(t, 150, 20)
+    answers_pointer(t, 10, 20)

@@ -22,12 +22,13 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
                        quote(w[3]) + " and the words after it in " + quote(item.text));
     }
     const std::string& program = w[1];
-    size_t plus = program.find('+');
-    if (plus != std::string::npos) {
+    int32_t separator = aliasSeparator(program.c_str());
+    if (separator >= 0) {
+        size_t plus = static_cast<size_t>(separator);
         std::string alias = program.substr(0, plus);
         if (aliasDefined(c, alias)) return;
         std::string rest = program.substr(plus + 1);
-        std::string file = c.baseDirectory() + program;
+        std::string file = c.inFolder(program);
         std::string meant = c.hostFile(file) ? " (a \"+\" in a program path always means "
                                                "ALIAS+PATH, so the file " +
                                                    program + " in the folder is never run)"
@@ -42,12 +43,12 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         c.error(at, quote(program) +
                         " is an absolute path, but the menu puts its folder in front "
                         "of every program path (" +
-                        c.baseDirectory() + program +
+                        c.inFolder(program) +
                         "), which names nothing; name the program relative to the menu folder, "
                         "or reach it through an alias, as in Tools+x.exe");
         return;
     }
-    std::string path = c.baseDirectory() + program;
+    std::string path = c.inFolder(program);
     if (!c.hostFile(path)) {
         c.error(at, "the program " + quote(program) +
                         " is not in the menu folder: Windows is "
@@ -58,13 +59,13 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
 
 void checkShell(CheckContext& c, int32_t at, const Item& item) {
     const std::vector<std::string>& w = item.words;
-    if (w.size() < 2 || !equals(String(w[1].c_str()), "open")) {
+    if (item.shell == ShellRefusal::notOpen) {
         std::string verb = w.size() >= 2 ? quote(w[1]) + " is not open: " : "";
         c.error(at, "SHELL does only open: " + verb + "the menu skips " + quote(item.text) +
                         "; write SHELL open FILE");
         return;
     }
-    if (w.size() < 3) {
+    if (item.shell == ShellRefusal::noFile) {
         c.error(at, "SHELL open needs a file: the menu skips " + quote(item.text) +
                         "; write SHELL open readme.txt");
         return;
@@ -95,7 +96,7 @@ void checkActions(CheckContext& c) {
         std::vector<Item> items = splitItems(action.value);
         for (size_t i = 0; i < items.size(); ++i) {
             const Item& item = items[i];
-            if (item.words.empty()) {
+            if (item.command == Command::endOfList) {
                 if (wordsAfter(items, i)) {
                     c.error(action.offset,
                             "an empty item (two \"|\" in a row, or one at the "
@@ -112,12 +113,11 @@ void checkActions(CheckContext& c) {
                                            "space");
                 continue;
             }
-            String command(item.words[0].c_str());
-            if (equals(command, "RUN")) {
+            if (item.command == Command::run) {
                 checkRun(c, action.offset, item);
-            } else if (equals(command, "SHELL")) {
+            } else if (item.command == Command::shell) {
                 checkShell(c, action.offset, item);
-            } else if (!equals(command, "REINIT") && !equals(command, "CLOSE")) {
+            } else if (item.command == Command::unknown) {
                 c.error(action.offset, "unknown command " + quote(item.words[0]) +
                                            ": the menu knows RUN, SHELL, REINIT and CLOSE, and "
                                            "skips " +

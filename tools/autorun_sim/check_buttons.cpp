@@ -1,7 +1,6 @@
 // Checks of the buttons against the sections and the pictures: hidden buttons, missing and
 // unloadable pictures, sizes, buttons outside the background and buttons on top of each other.
 #include <algorithm>
-#include <cstdlib>
 
 #include "buttons/menu_button.h"
 #include "tools/autorun_sim/check_context.h"
@@ -52,7 +51,7 @@ bool checkPosition(CheckContext& c, uint32_t n, int32_t header) {
     for (const Answer* a : {&top, &left}) {
         if (isPlainNumber(a->value, true)) continue;
         const char* key = a == &top ? "Top" : "Left";
-        std::string read = std::to_string(std::atoi(a->value.c_str()));
+        std::string read = std::to_string(readNumber(a->value.c_str()));
         c.warn(a->offset, std::string(key) + "=" + a->value + " is read as " + read +
                               " (the menu takes only leading digits); write " + key + "=" + read);
     }
@@ -107,7 +106,7 @@ Pictures checkPictures(CheckContext& c, uint32_t n, int32_t header) {
             }
             break;
         }
-        std::string path = c.baseDirectory() + a.value;
+        std::string path = c.inFolder(a.value);
         pictures.info[k] = inspectPicture(c, a.offset, role, a.value, path);
         if (!pictures.info[k].exists) {
             std::string lost = later(k);

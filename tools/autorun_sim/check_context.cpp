@@ -9,9 +9,9 @@
 namespace autorun::tool {
 
 const char* const mainKeys[] = {"Icon", "ShowCaption", "AppName", "BackGround", "Buttons", nullptr};
-const char* const buttonKeys[] = {"Top",     "Left",   "NABitmap", "ABitmap", "PBitmap",
-                                  "DBitmap", "Action", "Activate", nullptr};
-const char* const pictureKeys[4] = {"NABitmap", "ABitmap", "PBitmap", "DBitmap"};
+const char* const buttonKeys[] = {"Top",          "Left",         pictureKeys[0],
+                                  pictureKeys[1], pictureKeys[2], pictureKeys[3],
+                                  "Action",       "Activate",     nullptr};
 const char* const pictureRoles[4] = {"normal", "hover", "pressed", "disabled"};
 
 namespace {
@@ -24,26 +24,15 @@ bool hasByteOrderMark(const std::string& bytes) {
     return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
 }
 
-// The n of every "[Button<n>]" (n without leading zeros) in the text; the largest is returned.
+// The n of every "[Button<n>]" in the text, as the menu numbers its sections; the largest.
 uint32_t highestButton(const char* text, int32_t size) {
     uint32_t highest = 0;
-    const std::string prefix = "[BUTTON";
     for (int32_t i = 0; i < size; ++i) {
         if (text[i] != '[') continue;
-        int32_t j = 1;
-        while (j < static_cast<int32_t>(prefix.size()) && i + j < size &&
-               fold(text[i + j]) == static_cast<unsigned char>(prefix[j]))
-            ++j;
-        if (j < static_cast<int32_t>(prefix.size())) continue;
-        int32_t k = i + j;
-        if (k >= size || text[k] < '1' || text[k] > '9') continue;
-        uint64_t n = 0;
-        while (k < size && text[k] >= '0' && text[k] <= '9' && n <= UINT32_MAX) {
-            n = n * 10 + static_cast<uint32_t>(text[k] - '0');
-            ++k;
-        }
-        if (k < size && text[k] == ']' && n <= UINT32_MAX)
-            highest = std::max(highest, static_cast<uint32_t>(n));
+        int32_t close = i + 1;
+        while (close < size && text[close] != ']' && text[close] != '[') ++close;
+        if (close >= size || text[close] != ']') continue;
+        highest = std::max(highest, buttonNumberOf(text + i + 1, close - i - 1));
     }
     return highest;
 }
@@ -61,7 +50,7 @@ CheckContext::CheckContext(const Options& opts, Application& application, std::s
             lineStarts_.push_back(static_cast<int32_t>(i + 1));
     }
     app.lookup("Main", "Buttons");
-    int32_t count = app.currentValue.length() > 0 ? std::atoi(app.currentValue.text()) : 0;
+    int32_t count = readNumber(app.currentValue.text());
     buttonCount_ = count > 0 ? static_cast<uint32_t>(count) : 0;
     if (app.configText != nullptr) highestSection_ = highestButton(app.configText, visible_);
 }
@@ -122,19 +111,13 @@ int32_t CheckContext::headerOffset(const std::string& section) {
 
 Answer CheckContext::answer(const std::string& section, const std::string& key) {
     Answer result;
-    app.currentValue.assign("");
-    app.currentKey.assign(key.c_str());
-    if (!app.openSection(section.c_str())) return result;
-    while (app.nextLine()) {
-        if (!app.matchKey()) continue;
-        result.found = true;
-        result.offset = app.sectionCursor - app.currentLine.length();
-        result.line.assign(app.currentLine.text(), static_cast<size_t>(app.currentLine.length()));
-        if (app.currentValue.length() > 0)
-            result.value.assign(app.currentValue.text(),
-                                static_cast<size_t>(app.currentValue.length()));
-        break;
-    }
+    result.offset = app.lookupLine(section.c_str(), key.c_str());
+    if (result.offset < 0) return result;
+    result.found = true;
+    result.line.assign(app.currentLine.text(), static_cast<size_t>(app.currentLine.length()));
+    if (app.currentValue.length() > 0)
+        result.value.assign(app.currentValue.text(),
+                            static_cast<size_t>(app.currentValue.length()));
     return result;
 }
 
@@ -153,6 +136,11 @@ std::string CheckContext::baseDirectory() const {
     return app.baseDirectory.length() > 0 ? app.baseDirectory.text() : "";
 }
 
+std::string CheckContext::inFolder(const std::string& name) const {
+    const String& path = app.inFolder(name.c_str());
+    return path.length() > 0 ? path.text() : "";
+}
+
 std::optional<std::string> CheckContext::hostFile(const std::string& windowsPath) const {
     return sim::resolvePath(windowsPath);
 }
@@ -164,13 +152,18 @@ std::vector<Item> splitItems(const std::string& value) {
     while (item != nullptr) {
         char* next = cutItem(item);
         Item piece;
-        int32_t n = wordCount(' ', item);
+        int32_t n = 0;
+        String* words = itemWords(item, n);
         piece.text = item;
-        if (n > 0) {
-            std::vector<String> words(static_cast<size_t>(n));
-            split(words.data(), ' ', item);
-            for (const String& w : words) piece.words.emplace_back(w.text());
-        }
+        for (int32_t k = 0; words != nullptr && k < n; ++k)
+            piece.words.emplace_back(words[k].text());
+        piece.command = readCommand(n, words);
+        piece.rule = readRule(n, words);
+        piece.plainTarget = words != nullptr && n >= 2 && plainRuleTarget(words[1]);
+        piece.ruleNamesAlias = piece.rule.alias != nullptr;
+        piece.rule.alias = nullptr;
+        if (words != nullptr) piece.shell = shellRefusal(static_cast<uint32_t>(n), words);
+        delete[] words;
         for (char ch : piece.text) {
             if (blank(ch) && ch != ' ') piece.holdsControl = true;
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "actions/command_words.h"
+#include "buttons/activate_rule.h"
 #include "config/application.h"
 #include "tools/autorun_sim/options.h"
 
@@ -37,7 +39,6 @@ struct Answer {
 // The sections and keys the menu reads.
 extern const char* const mainKeys[];
 extern const char* const buttonKeys[];
-extern const char* const pictureKeys[4];
 extern const char* const pictureRoles[4];
 
 class CheckContext {
@@ -84,6 +85,8 @@ class CheckContext {
     // The highest n for which "[Button<n>]" occurs in the text; the sections above do not exist.
     uint32_t highestButtonSection() const { return highestSection_; }
     std::string baseDirectory() const;
+    // The path the menu makes of a file name of its folder.
+    std::string inFolder(const std::string& name) const;
     // The host file a path of the menu names, when it exists in the menu's folder.
     std::optional<std::string> hostFile(const std::string& windowsPath) const;
 
@@ -121,7 +124,12 @@ PictureInfo inspectPicture(CheckContext& context, int32_t offset, const std::str
 struct Item {
     std::string text;  // trimmed
     std::vector<std::string> words;
-    bool holdsControl = false;  // a tab or another blank that is no separator
+    bool holdsControl = false;             // a tab or another blank that is no separator
+    Command command = Command::endOfList;  // as an Action item
+    ActivateRule rule;                     // as an Activate item; its alias is not kept
+    bool ruleNamesAlias = false;
+    bool plainTarget = false;
+    ShellRefusal shell = ShellRefusal::notOpen;
 };
 std::vector<Item> splitItems(const std::string& value);
 // The item's text with its tabs shown as <TAB>.

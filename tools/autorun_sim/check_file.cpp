@@ -102,9 +102,7 @@ bool isButtonName(const std::string& name, std::string& digits) {
 // The sections the menu reads: [Main], [Registry] and [Button1] to [Button<count>].
 bool readByMenu(CheckContext& c, const std::string& name) {
     if (sameName(name, "Main") || sameName(name, "Registry")) return true;
-    std::string digits;
-    if (!isButtonName(name, digits) || digits[0] == '0' || digits.size() > 9) return false;
-    uint32_t n = static_cast<uint32_t>(std::stoul(digits));
+    uint32_t n = buttonNumberOf(name.c_str(), static_cast<int32_t>(name.size()));
     return n >= 1 && n <= c.buttonCount();
 }
 

@@ -15,7 +15,7 @@ std::string absoluteHint(const std::string& value, const std::string& what) {
 void checkIcon(CheckContext& c) {
     Answer icon = c.answer("Main", "Icon");
     if (icon.value.empty()) return;
-    std::string path = c.baseDirectory() + icon.value;
+    std::string path = c.inFolder(icon.value);
     if (!c.hostFile(path)) {
         c.error(icon.offset, "the icon file " + quote(icon.value) +
                                  " is not in the menu folder (the menu loads " + path +
@@ -54,7 +54,8 @@ void checkBackground(CheckContext& c, int32_t mainHeader) {
 
 void checkCaption(CheckContext& c) {
     Answer caption = c.answer("Main", "ShowCaption");
-    if (!caption.found || caption.value == "1" || caption.value == "0") return;
+    if (!caption.found || captionWanted(String(caption.value.c_str())) || caption.value == "0")
+        return;
     c.warn(caption.offset, "ShowCaption=" + caption.value +
                                " gives no caption: the menu shows one only for exactly 1; write "
                                "ShowCaption=1, or 0 for none");

@@ -31,8 +31,9 @@ std::string readAll(const std::string& hostPath) {
     return content.str();
 }
 
-// Why the menu's reader leaves this file empty, in the words of someone saving pictures.
-std::string refusal(const std::string& file) {
+// Why the menu's reader leaves this file empty, in the words of someone saving pictures. The
+// reader does not look at the signature; a file without it is named for what it is.
+std::string refusal(const std::string& file, PictureRefusal why) {
     if (file.size() < 54)
         return "at " + std::to_string(file.size()) + " bytes it is too short for a BMP file";
     uint32_t headerSize = word32(file, 14);
@@ -42,27 +43,30 @@ std::string refusal(const std::string& file) {
     uint16_t bits = word16(file, 28);
     uint32_t compression = word32(file, 30);
     if (file.compare(0, 2, "BM") != 0) return "it is no BMP file";
-    if (headerSize < 40)
+    if (why == PictureRefusal::shortHeader)
         return "its header is " + std::to_string(headerSize) +
                " bytes long (an old format); the menu needs the 40-byte header";
-    if (compression == 1 || compression == 2)
-        return std::string("it is run-length compressed (RLE") + (compression == 1 ? "8" : "4") +
-               ")";
-    if (compression == 3) return "it stores its colours with bit-field masks";
-    if (compression != 0) return "it is compressed (type " + std::to_string(compression) + ")";
-    if (planes != 1) return "its header gives " + std::to_string(planes) + " colour planes";
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    if (why == PictureRefusal::compressed) {
+        if (compression == 1 || compression == 2)
+            return std::string("it is run-length compressed (RLE") +
+                   (compression == 1 ? "8" : "4") + ")";
+        if (compression == 3) return "it stores its colours with bit-field masks";
+        return "it is compressed (type " + std::to_string(compression) + ")";
+    }
+    if (why == PictureRefusal::planes)
+        return "its header gives " + std::to_string(planes) + " colour planes";
+    if (why == PictureRefusal::bitCount)
         return "it has " + std::to_string(bits) + " bits per pixel";
     int64_t rows = height < 0 ? -int64_t{height} : height;
-    if (width <= 0 || height == 0)
+    if (why == PictureRefusal::noSize)
         return "its size is " + std::to_string(width) + " x " + std::to_string(height);
-    if (width > maxPictureSide || rows > maxPictureSide || width * rows > maxPicturePixels)
+    if (why == PictureRefusal::tooLarge)
         return "at " + std::to_string(width) + " x " + std::to_string(rows) +
                " it is larger than the menu shows (" + std::to_string(maxPictureSide) +
                " pixels a side at most)";
     uint32_t size = word32(file, 2);
     uint32_t offset = word32(file, 10);
-    if (offset >= file.size())
+    if (why == PictureRefusal::offsetPastEnd)
         return "its pixel data would start at byte " + std::to_string(offset) +
                ", past the end of the file";
     return "its size field (byte 2) says " + std::to_string(size) +
@@ -75,7 +79,7 @@ std::string refusal(const std::string& file) {
 void checkPixelData(CheckContext& c, int32_t offset, const std::string& what,
                     const std::string& file, const ImageRecord& record) {
     const BitmapInfoHeader& h = record.header;
-    int64_t stride = (int64_t{h.biWidth} * h.biBitCount + 31) / 32 * 4;
+    int64_t stride = rowStride(h);
     int64_t rowBytes = (int64_t{h.biWidth} * h.biBitCount + 7) / 8;
     int64_t needed = stride * record.height();
     int64_t available = static_cast<int64_t>(file.size()) - word32(file, 10);
@@ -96,14 +100,15 @@ PictureInfo inspectPicture(CheckContext& c, int32_t offset, const std::string& w
     if (!host) return info;
     info.exists = true;
     ImageRecord record;
+    PictureRefusal why = PictureRefusal::noPixelData;
     FileHandle file = platform::openFile(path.c_str());
     if (file != nullptr) {
-        readPicture(file, record);
+        why = readPicture(file, record);
         platform::closeFile(file);
     }
     std::string bytes = readAll(*host);
     if (record.header.biWidth == 0) {
-        c.error(offset, what + " " + quote(value) + " cannot be shown: " + refusal(bytes) +
+        c.error(offset, what + " " + quote(value) + " cannot be shown: " + refusal(bytes, why) +
                             "; save it as an uncompressed 24-bit BMP");
         return info;
     }

@@ -15,12 +15,10 @@ std::string rulesLost(const std::vector<Item>& items, size_t i) {
 bool checkRule(CheckContext& c, int32_t at, const std::vector<Item>& items, size_t i) {
     const Item& item = items[i];
     const std::vector<std::string>& w = item.words;
+    const ActivateRule& rule = item.rule;
     if (item.holdsControl) {
         // The tab is the cause; what the menu then makes of the words is told with it.
-        bool stops =
-            w.size() >= 2 &&
-            (find("BUTTON", String(w[1].c_str()).text()) < 0 ||
-             (!equals(String(w[0].c_str()), "ENABLE") && !equals(String(w[0].c_str()), "DISABLE")));
+        bool stops = rule.stop != RuleStop::none;
         c.error(at, quote(shown(item)) +
                         " holds a tab: the menu separates words only by spaces, so the tab "
                         "joins two words into one" +
@@ -35,34 +33,28 @@ bool checkRule(CheckContext& c, int32_t at, const std::vector<Item>& items, size
                        "skips it");
         return true;
     }
-    String target(w[1].c_str());
-    if (find("BUTTON", target.text()) < 0) {
+    if (rule.stop == RuleStop::noButtonWord) {
         c.error(at, quote(w[1]) +
                         " names no button (write BUTTON1 to BUTTON9): the menu stops "
                         "reading this button's rules here" +
                         rulesLost(items, i));
         return false;
     }
-    String verb(w[0].c_str());
-    bool enable = equals(verb, "ENABLE");
-    if (!enable && !equals(verb, "DISABLE")) {
+    if (rule.stop == RuleStop::unknownVerb) {
         c.error(at, quote(w[0]) +
                         " is no rule verb (ENABLE or DISABLE): the menu stops reading "
                         "this button's rules here" +
                         rulesLost(items, i));
         return false;
     }
-    // The menu reads the target from the one character after "BUTTON" at the word's start.
-    char digit = w[1].size() >= 7 ? w[1][6] : '\0';
-    uint32_t number = digit >= '1' && digit <= '9' ? static_cast<uint32_t>(digit - '0') : 0;
-    bool plain = w[1].size() == 7 && sameName(w[1].substr(0, 6), "BUTTON");
+    uint32_t number = rule.target;
     if (number == 0) {
         c.error(at, quote(w[1]) +
                         " names no button: the menu takes the button's number from "
                         "the one digit after BUTTON (1 to 9) and skips this rule");
         return true;
     }
-    if (!plain) {
+    if (!item.plainTarget) {
         c.error(at, quote(w[1]) + " names button " + std::to_string(number) +
                         ": the menu reads only the one digit after BUTTON, so rules reach "
                         "buttons 1 to 9 only");
@@ -72,7 +64,7 @@ bool checkRule(CheckContext& c, int32_t at, const std::vector<Item>& items, size
                         std::to_string(c.buttonCount()) + ": the menu skips this rule");
         return true;
     }
-    if (w.size() < 3) {
+    if (!item.ruleNamesAlias) {
         c.warn(at, quote(item.text) + " names no alias: a rule is " + w[0] + " " + w[1] +
                        " ALIAS, and the menu skips it");
         return true;
@@ -81,8 +73,9 @@ bool checkRule(CheckContext& c, int32_t at, const std::vector<Item>& items, size
     if (!c.app.aliases.findAlias(w[2].c_str(), ignored)) {
         c.error(at, "the alias " + quote(w[2]) +
                         " is not defined in [Registry]: it reads as empty, so this rule always " +
-                        (enable ? "disables" : "enables") + " button " + std::to_string(number) +
-                        "; define " + w[2] + "=Vendor\\Program\\Value in [Registry]");
+                        (rule.enable ? "disables" : "enables") + " button " +
+                        std::to_string(number) + "; define " + w[2] +
+                        "=Vendor\\Program\\Value in [Registry]");
     }
     return true;
 }
@@ -96,7 +89,7 @@ void checkRules(CheckContext& c) {
         if (rules.value.empty()) continue;
         std::vector<Item> items = splitItems(rules.value);
         for (size_t i = 0; i < items.size(); ++i) {
-            if (items[i].words.empty()) {
+            if (items[i].rule.stop == RuleStop::emptyItem) {
                 if (wordsAfter(items, i)) {
                     c.error(rules.offset,
                             "an empty item (two \"|\" in a row, or one at the "

@@ -1,5 +1,6 @@
-// A stand-in for the programs a menu starts: logs how it was started, can write the registry and
-// take its time before it ends, as directed by a file beside it.
+// A stand-in for the programs a menu starts: logs how it was started to the file that
+// AUTORUN_E2E_LOG names, and can write the registry and take its time before it ends, as
+// directed by a file beside it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -19,49 +20,33 @@ void appendLine(const char* logPath, const char* line) {
     CloseHandle(file);
 }
 
-// The directions file: the program's own path with ".cfg" in place of ".exe". Lines:
-//   sleep|<milliseconds>
-//   regset|<key below HKEY_CURRENT_USER>|<value name>|<text>
-//   regdel|<key below HKEY_CURRENT_USER>|<value name>
+// The directions file is the program's own path with ".cfg" in place of ".exe". Lines:
+// sleep|<ms> and regset|<key below HKEY_CURRENT_USER>|<value name>|<text>.
 void followDirections(const char* exePath) {
     char cfgPath[MAX_PATH + 8];
-    std::snprintf(cfgPath, sizeof cfgPath, "%s", exePath);
-    char* dot = std::strrchr(cfgPath, '.');
-    if (dot == nullptr) return;
-    std::strcpy(dot, ".cfg");
+    std::snprintf(cfgPath, sizeof cfgPath, "%.*s.cfg", static_cast<int>(std::strlen(exePath) - 4),
+                  exePath);
     FILE* cfg = std::fopen(cfgPath, "r");
-    if (cfg == nullptr) return;
     char line[1024];
-    while (std::fgets(line, sizeof line, cfg) != nullptr) {
+    while (cfg != nullptr && std::fgets(line, sizeof line, cfg) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
-        char* fields[4] = {};
-        int count = 0;
-        for (char* field = line; field != nullptr && count < 4; ++count) {
-            fields[count] = field;
-            char* bar = std::strchr(field, '|');
-            if (bar != nullptr) *bar++ = '\0';
-            field = bar;
-        }
-        if (count == 2 && std::strcmp(fields[0], "sleep") == 0) {
-            Sleep(static_cast<DWORD>(std::atoi(fields[1])));
-        } else if (count == 4 && std::strcmp(fields[0], "regset") == 0) {
-            HKEY key;
-            if (RegCreateKeyExA(HKEY_CURRENT_USER, fields[1], 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr) == ERROR_SUCCESS) {
-                RegSetValueExA(key, fields[2], 0, REG_SZ, reinterpret_cast<const BYTE*>(fields[3]),
-                               static_cast<DWORD>(std::strlen(fields[3]) + 1));
-                RegCloseKey(key);
-            }
-        } else if (count == 3 && std::strcmp(fields[0], "regdel") == 0) {
-            HKEY key;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, fields[1], 0, KEY_SET_VALUE, &key) ==
-                ERROR_SUCCESS) {
-                RegDeleteValueA(key, fields[2]);
-                RegCloseKey(key);
-            }
+        const char* verb = std::strtok(line, "|");
+        const char* key = std::strtok(nullptr, "|");
+        const char* name = std::strtok(nullptr, "|");
+        const char* text = std::strtok(nullptr, "|");
+        HKEY handle;
+        if (verb == nullptr) continue;
+        if (std::strcmp(verb, "sleep") == 0 && key != nullptr) {
+            Sleep(static_cast<DWORD>(std::atoi(key)));
+        } else if (std::strcmp(verb, "regset") == 0 && text != nullptr &&
+                   RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                   &handle, nullptr) == ERROR_SUCCESS) {
+            RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                           static_cast<DWORD>(std::strlen(text) + 1));
+            RegCloseKey(handle);
         }
     }
-    std::fclose(cfg);
+    if (cfg != nullptr) std::fclose(cfg);
 }
 
 }  // namespace
@@ -69,29 +54,20 @@ void followDirections(const char* exePath) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char exePath[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return 3;
-
-    // The log named by AUTORUN_E2E_LOG, or recorder.log beside the program.
-    char logPath[MAX_PATH + 16];
-    DWORD fromEnvironment = GetEnvironmentVariableA("AUTORUN_E2E_LOG", logPath, MAX_PATH);
-    if (fromEnvironment == 0 || fromEnvironment >= MAX_PATH) {
-        std::snprintf(logPath, sizeof logPath, "%s", exePath);
-        char* slash = std::strrchr(logPath, '\\');
-        std::strcpy(slash != nullptr ? slash + 1 : logPath, "recorder.log");
-    }
-
+    if (length < 5 || length >= MAX_PATH) return 3;
+    char logPath[MAX_PATH];
+    DWORD logLength = GetEnvironmentVariableA("AUTORUN_E2E_LOG", logPath, MAX_PATH);
+    if (logLength == 0 || logLength >= MAX_PATH) return 3;
     char directory[MAX_PATH];
     if (GetCurrentDirectoryA(MAX_PATH, directory) == 0) directory[0] = '\0';
 
     static char line[4096];
-    DWORD pid = GetCurrentProcessId();
-    std::snprintf(line, sizeof line, "start\t%lu\t%s\t%s\t%s\r\n", static_cast<unsigned long>(pid),
-                  exePath, directory, GetCommandLineA());
+    unsigned long pid = GetCurrentProcessId();
+    std::snprintf(line, sizeof line, "start\t%lu\t%s\t%s\t%s\r\n", pid, exePath, directory,
+                  GetCommandLineA());
     appendLine(logPath, line);
-
     followDirections(exePath);
-
-    std::snprintf(line, sizeof line, "end\t%lu\r\n", static_cast<unsigned long>(pid));
+    std::snprintf(line, sizeof line, "end\t%lu\r\n", pid);
     appendLine(logPath, line);
     return 0;
 }
