@@ -114,6 +114,10 @@ const Scenario scenarios[] = {
      {"RegisterClassExA class=\"AutoRun_Kestu\" style=0x8 procedure=yes icon=none cursor=32512 "
       "brush=sys12 result=0",
       "!CreateWindowExA", "!GetMessageA"}},
+    {"WithoutACurrentDirectoryTheMenuReadsWhereItRuns",
+     "RUN b.exe",
+     [] { sim::setCurrentDirectory(""); },
+     {"GetCurrentDirectoryA size=260 result=0", R"(fopen name=".\autorun.ini" mode="rb" result=ok)"}},
     {"AFailingGetMessageEndsTheLoop",
      "RUN a.exe",
      [] { sim::failNextGetMessage(); },
