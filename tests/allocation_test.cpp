@@ -111,6 +111,8 @@ TEST_F(OutOfMemory, TheMenuSurvivesEveryAllocationFailingAndAllLaterOnesToo) {
         run(n, n + 1);
         run(n, SIZE_MAX);
         EXPECT_EQ(count("UnregisterClassA"), 1u);
+        // A button whose place could not be read is hidden, never drawn in the corner.
+        EXPECT_EQ(count("BitBlt x=0 y=0 w=20 ") + count("BitBlt x=0 y=0 w=12 "), 0u);
     }
 }
 

@@ -18,10 +18,6 @@ int32_t pointerY(intptr_t position) {
     return static_cast<int16_t>((position >> 16) & 0xFFFF);
 }
 
-bool takesPart(const MenuButton& button) {
-    return !button.hidden && button.enabled;
-}
-
 bool isOn(const MenuButton& button, int32_t x, int32_t y) {
     return button.rect.left <= x && x <= button.rect.right && button.rect.top <= y &&
            y <= button.rect.bottom;
@@ -45,6 +41,7 @@ void Application::reinitialise() {
     // A negative count, or one beyond what a menu can show, builds no buttons.
     createButtons(
         count > 0 && static_cast<uint32_t>(count) <= maxButtons ? static_cast<uint32_t>(count) : 0);
+    keepFocus();
     redrawAll();
 }
 
@@ -119,22 +116,33 @@ void Application::handleClick(intptr_t position) {
     int32_t x = pointerX(position);
     int32_t y = pointerY(position);
     for (uint32_t i = 0; i < buttonCount; ++i) {
-        MenuButton& button = buttons[i];
-        if (!takesPart(button) || !isOn(button, x, y)) continue;
-        button.press(mainWindow.windowDC);
-        // The commands may rebuild the buttons under us (a message sent while a program is
-        // waited for), so nothing here touches the button array afterwards.
-        runAction(static_cast<int32_t>(i));
+        const MenuButton& button = buttons[i];
+        if (!button.takesPart() || !isOn(button, x, y)) continue;
+        pressButton(i);
         return;
     }
 }
 
+void Application::pressButton(uint32_t index) {
+    buttons[index].press(mainWindow.windowDC);
+    // The commands may rebuild the buttons under us (a message sent while a program is
+    // waited for), so nothing here touches the button array afterwards.
+    runAction(static_cast<int32_t>(index));
+}
+
 void Application::handlePointerMove(intptr_t position) {
+    // The system also sends a move when the pointer only seems to have moved (a window above
+    // it closed, the menu came to the front); that must not take the focus from the keyboard.
+    bool moved = !pointerKnown || position != lastPointer;
+    pointerKnown = true;
+    lastPointer = position;
+    if (focusShown && !moved) return;
+    focusShown = false;
     int32_t x = pointerX(position);
     int32_t y = pointerY(position);
     for (uint32_t i = 0; i < buttonCount; ++i) {
         MenuButton& button = buttons[i];
-        if (!takesPart(button)) continue;
+        if (!button.takesPart()) continue;
         if (isOn(button, x, y))
             button.enterHover(mainWindow.windowDC);
         else
@@ -143,8 +151,12 @@ void Application::handlePointerMove(intptr_t position) {
 }
 
 void Application::redrawAll() {
-    mainWindow.drawBackground();
-    for (uint32_t i = 0; i < buttonCount; ++i) buttons[i].drawState(mainWindow.windowDC);
+    // Composed off screen and shown in one transfer, so that no button ever disappears behind
+    // a freshly drawn background, also when the redraw comes five times a second.
+    DeviceContext canvas = mainWindow.beginComposing();
+    mainWindow.drawBackground(canvas);
+    for (uint32_t i = 0; i < buttonCount; ++i) buttons[i].drawState(canvas);
+    mainWindow.finishComposing(canvas);
 }
 
 }  // namespace autorun

@@ -24,6 +24,8 @@ class MenuButton : public ImageSet {
     void leave(DeviceContext dc);
     // Draws the picture of the state; a disabled button takes state 3, a hidden one draws nothing.
     void drawState(DeviceContext dc);
+    // Whether the button reacts to the pointer and the keyboard: shown and enabled.
+    bool takesPart() const { return !hidden && enabled; }
 
     int32_t state = stateNormal;
     bool hover = false;

@@ -62,6 +62,9 @@ class Application {
     void handlePointerMove(intptr_t position);
     void redrawAll();
 
+    // The keyboard: false for a key the menu leaves to the system.
+    bool handleKey(uintptr_t virtualKey, intptr_t keyFlags);
+
     char* configText = nullptr;
     MenuButton* buttons = nullptr;
     AliasTable aliases;
@@ -74,6 +77,13 @@ class Application {
     String currentLine;
     MainWindow mainWindow;
     uint32_t buttonCount = 0;
+
+    // The button (index from 0) the keys act on, -1 before the first key, and whether it shows
+    // as focused; the pointer ends the showing, not the memory of the button.
+    int32_t focusIndex = -1;
+    bool focusShown = false;
+    intptr_t lastPointer = 0;
+    bool pointerKnown = false;
 
   private:
     // Where the headers of the sections the menu itself reads first occur: [Main], [Registry]
@@ -88,6 +98,10 @@ class Application {
     void loadConfiguration();
     void destroyButtons();
     void applyRules(char* rules);
+    void pressButton(uint32_t index);
+    void moveFocus(bool forward);
+    void showFocus(uint32_t index);
+    void keepFocus();
     void waitForProgram(ProcessHandle process);
 };
 

@@ -76,7 +76,9 @@ PictureRefusal readPicture(FileHandle file, ImageRecord& record) {
         else if (static_cast<int32_t>(pixelBytes) <= 0)
             refusal = PictureRefusal::noPixelData;
     }
-    // The device reads every row in full; what the file does not supply stays zero.
+    // The device reads every row in full, whatever the size field says: the buffer holds what
+    // the file holds at those places, and zero only past the file's end. The size field is
+    // commonly 2 bytes short of the pixels, which would otherwise cut the top-right pixel.
     int64_t deviceBytes = 0;
     if (refusal == PictureRefusal::none) {
         deviceBytes = rowStride(record.header) * record.height();
@@ -87,9 +89,7 @@ PictureRefusal readPicture(FileHandle file, ImageRecord& record) {
         record.header = BitmapInfoHeader{};
         return refusal;
     }
-    int64_t wanted = pixelBytes;
-    int64_t available = static_cast<uint32_t>(fileLength) - offset;
-    if (wanted > available) wanted = available;
+    int64_t wanted = static_cast<uint32_t>(fileLength) - offset;
     if (wanted > deviceBytes) wanted = deviceBytes;
     platform::seekFile(file, static_cast<int32_t>(offset), platform::SeekFrom::start);
     platform::readFile(file, record.pixels, static_cast<uint32_t>(wanted));

@@ -37,6 +37,9 @@ BitmapHandle createDIBitmap(DeviceContext dc, const BitmapInfoHeader& header, co
                             const BitmapInfo& info);
 // CreateCompatibleDC.
 DeviceContext createCompatibleDC(DeviceContext dc);
+// CreateCompatibleBitmap: a width by height bitmap in dc's format, contents undefined; null when
+// the device has no room for it.
+BitmapHandle createCompatibleBitmap(DeviceContext dc, int32_t width, int32_t height);
 // SelectObject of a bitmap into a memory device context.
 void selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap);
 // BitBlt with SRCCOPY from (0, 0) of source to (x, y) of destination.

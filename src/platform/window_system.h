@@ -14,6 +14,12 @@ constexpr uint32_t paint = 15;
 constexpr uint32_t close = 16;
 constexpr uint32_t quit = 18;
 constexpr uint32_t eraseBackground = 20;
+constexpr uint32_t keyDown = 0x100;
+constexpr uint32_t keyUp = 0x101;
+constexpr uint32_t character = 0x102;
+constexpr uint32_t sysKeyDown = 0x104;
+constexpr uint32_t sysKeyUp = 0x105;
+constexpr uint32_t sysCommand = 0x112;
 constexpr uint32_t mouseMove = 0x200;
 constexpr uint32_t leftButtonDown = 0x201;
 constexpr uint32_t leftButtonUp = 0x202;
@@ -26,6 +32,24 @@ constexpr uint32_t popup = 0x80000000u;
 constexpr uint32_t sysMenu = 0x00080000u;
 constexpr uint32_t minimizeBox = 0x00020000u;
 }  // namespace ws
+
+// Virtual-key codes of the keys the menu reacts to.
+namespace vk {
+constexpr uint32_t tab = 0x09;
+constexpr uint32_t enter = 0x0D;
+constexpr uint32_t shift = 0x10;
+constexpr uint32_t space = 0x20;
+constexpr uint32_t left = 0x25;
+constexpr uint32_t up = 0x26;
+constexpr uint32_t right = 0x27;
+constexpr uint32_t down = 0x28;
+constexpr uint32_t f4 = 0x73;
+}  // namespace vk
+
+// Bits of a key message's lParam: Alt was held, and the key was already down (a repeat).
+constexpr uint32_t keyAltDown = 1u << 29;
+constexpr uint32_t keyWasDown = 1u << 30;
+constexpr uintptr_t sysCommandClose = 0xF060;
 
 constexpr uint32_t classDoubleClicks = 8;
 constexpr int32_t showCommandShow = 5;
@@ -105,6 +129,8 @@ intptr_t dispatchMessage(const Message& message);
 bool postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // SendMessageA: the window procedure's result, 0 for a window that no longer exists.
 intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// GetKeyState: whether the key was down when the message being handled was sent.
+bool keyHeld(uint32_t virtualKey);
 // PostQuitMessage.
 void postQuitMessage(int32_t exitCode);
 // DefWindowProcA.

@@ -13,6 +13,7 @@ constexpr uint32_t captionStyle = ws::sysMenu | ws::minimizeBox;
 }  // namespace
 
 MainWindow::~MainWindow() {
+    releaseCanvas();
     if (windowDC != nullptr) {
         platform::releaseDC(hwnd, windowDC);
         windowDC = nullptr;
@@ -69,7 +70,46 @@ void MainWindow::create(const char* className, int32_t x, int32_t y, InstanceHan
 }
 
 void MainWindow::drawBackground() {
-    draw(windowDC, rect.left, rect.top, 0);
+    drawBackground(windowDC);
+}
+
+void MainWindow::drawBackground(DeviceContext target) {
+    draw(target, rect.left, rect.top, 0);
+}
+
+void MainWindow::releaseCanvas() {
+    // The bitmap is selected into the context, so the context goes first.
+    if (canvasDC != nullptr) platform::deleteDC(canvasDC);
+    if (canvasBitmap != nullptr) platform::deleteBitmap(canvasBitmap);
+    canvasDC = nullptr;
+    canvasBitmap = nullptr;
+    canvasWidth = canvasHeight = 0;
+}
+
+DeviceContext MainWindow::beginComposing() {
+    int32_t w = backgroundWidth();
+    int32_t h = backgroundHeight();
+    if (windowDC == nullptr || w <= 0 || h <= 0) return windowDC;
+    if (canvasDC != nullptr && w == canvasWidth && h == canvasHeight) return canvasDC;
+    releaseCanvas();
+    // A very large background, or little memory, leaves no room for a copy: the redraw then
+    // draws straight onto the window, where each picture shows as it lands.
+    canvasBitmap = platform::createCompatibleBitmap(windowDC, w, h);
+    if (canvasBitmap == nullptr) return windowDC;
+    canvasDC = platform::createCompatibleDC(windowDC);
+    if (canvasDC == nullptr) {
+        releaseCanvas();
+        return windowDC;
+    }
+    platform::selectBitmap(canvasDC, canvasBitmap);
+    canvasWidth = w;
+    canvasHeight = h;
+    return canvasDC;
+}
+
+void MainWindow::finishComposing(DeviceContext canvas) {
+    if (canvas == nullptr || canvas != canvasDC) return;
+    platform::bitBlt(windowDC, 0, 0, canvasWidth, canvasHeight, canvasDC);
 }
 
 }  // namespace autorun

@@ -23,8 +23,16 @@ class MainWindow : public ImageSet {
     // Creates and shows the window with its client area's corner at (x, y), fits the client
     // area to the background, keeps the window's device context and realizes the background.
     void create(const char* className, int32_t x, int32_t y, InstanceHandle instance);
-    // Draws the background at the client origin.
+    // Draws the background at the client origin, into the window or into target.
     void drawBackground();
+    void drawBackground(DeviceContext target);
+
+    // Where a whole-window redraw composes its picture: an off-screen copy of the client area,
+    // made on first use and remade when the background's size changes; the window itself when
+    // none can be had.
+    DeviceContext beginComposing();
+    // Shows the composed picture with one block transfer to the window.
+    void finishComposing(DeviceContext canvas);
 
     // The background's size; an absent background is 0 by 0.
     int32_t backgroundWidth() const;
@@ -35,6 +43,13 @@ class MainWindow : public ImageSet {
     Rect rect;
     bool showCaption = false;
     String title;
+    DeviceContext canvasDC = nullptr;
+    BitmapHandle canvasBitmap = nullptr;
+    int32_t canvasWidth = 0;
+    int32_t canvasHeight = 0;
+
+  private:
+    void releaseCanvas();
 };
 
 }  // namespace autorun

@@ -84,6 +84,10 @@ intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, int
         case wm::leftButtonDown:
             app->handleClick(lParam);
             return 0;
+        case wm::keyDown:
+            if (!app->handleKey(wParam, lParam))
+                return platform::defWindowProc(window, message, wParam, lParam);
+            return 0;
         case reinitialiseMessage:
             app->reinitialise();
             return 0;

@@ -1,6 +1,5 @@
 // Reading a picture as the menu does, and explaining why a file shows nothing or shows other
 // than it looks in a paint program.
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -75,34 +74,21 @@ std::string refusal(const std::string& file, PictureRefusal why) {
            ", which leaves the menu no pixel data to read";
 }
 
-// Pixel bytes the device shows that the reader did not take from the file although the file
-// holds them: the menu reads the size field's count minus 2, and stops at the file's end.
+// Pixels the device shows that the file does not hold. The reader takes every pixel byte the
+// file holds, whatever its size field says, and the device shows zero bytes for the rest.
 void checkPixelData(CheckContext& c, int32_t offset, const std::string& what,
                     const std::string& file, const ImageRecord& record) {
     const BitmapInfoHeader& h = record.header;
     int64_t stride = rowStride(h);
     int64_t rowBytes = (int64_t{h.biWidth} * h.biBitCount + 7) / 8;
     int64_t needed = stride * record.height();
-    uint32_t start = word32(file, 10);
-    int64_t available = static_cast<int64_t>(file.size()) - start;
-    int64_t read = std::min<int64_t>({int64_t{h.biSizeImage}, available, needed});
-    int64_t unread = 0;
-    for (int64_t i = read; i < needed && i < available; ++i) {
-        if (i % stride < rowBytes && file[static_cast<size_t>(start + i)] != '\0') ++unread;
-    }
-    if (unread > 0) {
-        const char* corner = h.biHeight > 0 ? "top right" : "bottom right";
-        c.warn(offset, what + " loses its last " + std::to_string(unread) +
-                           " bytes of pixel data: the menu reads the size field (byte 2) minus "
-                           "the pixel offset minus 2 bytes, so pixels at the picture's " +
-                           corner +
-                           " show black; add 2 bytes after the pixel data and count them in "
-                           "the size field");
-    }
-    if (available < needed) {
-        c.warn(offset, what + " ends " + std::to_string(needed - available) +
-                           " bytes before its pixel data does: the missing pixels show black");
-    }
+    int64_t available = static_cast<int64_t>(file.size()) - word32(file, 10);
+    // A file that lacks only the padding after its last row misses no pixel.
+    if (available >= needed - (stride - rowBytes)) return;
+    // A zero byte is black in true colour, and colour index 0, white, in the others.
+    const char* shown = h.biBitCount <= 8 ? "white" : "black";
+    c.warn(offset, what + " ends " + std::to_string(needed - available) +
+                       " bytes before its pixel data does: the missing pixels show " + shown);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "platform/window_system.h"
+
 namespace autorun::tool {
 
 namespace {
@@ -130,6 +132,50 @@ bool parseRegistry(const std::vector<std::string>& words, Event& event, std::str
     return true;
 }
 
+struct KeyName {
+    const char* name;
+    uint32_t virtualKey;
+};
+const KeyName keyNames[] = {{"tab", vk::tab},   {"enter", vk::enter}, {"space", vk::space},
+                            {"left", vk::left}, {"right", vk::right}, {"up", vk::up},
+                            {"down", vk::down}, {"f4", vk::f4}};
+
+// key [shift+|alt+]NAME [REPEATS]
+bool parseKey(const std::vector<std::string>& words, Event& event, std::string& error) {
+    const char* usage =
+        "key wants a key name, optionally after shift+ or alt+, and a number of repeats while "
+        "it is held (0 to 100): tab, enter, space, left, right, up, down or f4, such as key "
+        "shift+tab or key enter 3";
+    if (words.size() < 2 || words.size() > 3) {
+        error = usage;
+        return false;
+    }
+    std::string name = words[1];
+    for (;;) {
+        if (name.rfind("shift+", 0) == 0) {
+            event.shift = true;
+            name = name.substr(6);
+        } else if (name.rfind("alt+", 0) == 0) {
+            event.alt = true;
+            name = name.substr(4);
+        } else {
+            break;
+        }
+    }
+    for (const KeyName& known : keyNames) {
+        if (name == known.name) event.virtualKey = known.virtualKey;
+    }
+    int64_t repeats = 0;
+    if (event.virtualKey == 0 ||
+        (words.size() == 3 && !parseInteger(words[2], 0, 100, false, repeats))) {
+        error = usage;
+        return false;
+    }
+    event.kind = EventKind::key;
+    event.repeats = static_cast<int32_t>(repeats);
+    return true;
+}
+
 }  // namespace
 
 bool parseEvent(const std::string& line, Event& event, std::string& error) {
@@ -148,6 +194,7 @@ bool parseEvent(const std::string& line, Event& event, std::string& error) {
                                       : EventKind::doubleClick;
         return parsePoint(words, event, error);
     }
+    if (verb == "key") return parseKey(words, event, error);
     if (verb == "message") {
         int64_t number = 0;
         if (words.size() != 2 || !parseInteger(words[1], 0, UINT32_MAX, true, number)) {
@@ -177,7 +224,7 @@ bool parseEvent(const std::string& line, Event& event, std::string& error) {
         return true;
     }
     error = "unknown event \"" + verb +
-            "\" (known: move, down, dblclick, message, erase, registry, shot)";
+            "\" (known: move, down, dblclick, key, message, erase, registry, shot)";
     return false;
 }
 

@@ -1,4 +1,5 @@
-// The event language of autorun-sim play: one pointer, window, registry or screenshot event a line.
+// The event language of autorun-sim play: one pointer, key, window, registry or screenshot event a
+// line.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@ enum class EventKind {
     move,
     down,
     doubleClick,
+    key,
     message,
     erase,
     registrySet,
@@ -23,6 +25,11 @@ struct Event {
     int32_t x = 0;
     int32_t y = 0;
     uint32_t message = 0;
+    // A key event: the virtual key, what is held with it, and how often it repeats.
+    uint32_t virtualKey = 0;
+    bool shift = false;
+    bool alt = false;
+    int32_t repeats = 0;
     std::string key;
     std::string name;
     std::string value;

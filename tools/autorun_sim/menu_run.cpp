@@ -17,6 +17,9 @@ void deliverEvent(const Event& event) {
         case EventKind::doubleClick:
             sim::doubleClick(event.x, event.y);
             break;
+        case EventKind::key:
+            sim::pressKey(event.virtualKey, event.shift, event.alt, event.repeats);
+            break;
         case EventKind::message:
             sim::postToWindow(event.message);
             break;

@@ -110,8 +110,11 @@ class Display:
     def _request(self, opcode, detail, body):
         length = (4 + len(body) + _pad(len(body))) // 4
         self.sock.sendall(struct.pack("<BBH", opcode, detail, length) + body + b"\0" * _pad(len(body)))
-        # No events are selected, so the next packet is this request's reply or its error.
+        # No events are selected, but the server sends MappingNotify to every client when a
+        # keyboard mapping changes (xdotool remaps a key to type it): those are passed over.
         head = self._read(32)
+        while head[0] & 0x7F > 1:
+            head = self._read(32)
         if head[0] == 0:
             raise XError("request %d failed with error %d" % (opcode, head[1]))
         extra = struct.unpack("<I", head[4:8])[0] * 4

@@ -157,6 +157,20 @@ DeviceContext createCompatibleDC(DeviceContext) {
     return handle<DeviceContext>(addDC(DcKind::memory, 0, nullptr));
 }
 
+BitmapHandle createCompatibleBitmap(DeviceContext dc, int32_t width, int32_t height) {
+    bool made = world().dcs.count(id(dc)) > 0 && width > 0 && height > 0;
+    uintptr_t h = 0;
+    if (made) {
+        auto surface = std::make_shared<Surface>();
+        surface->resize(width, height, 0);
+        h = newHandle();
+        world().bitmaps[h] = surface;
+    }
+    record("CreateCompatibleBitmap w=" + std::to_string(width) + " h=" + std::to_string(height) +
+           " result=" + (made ? "bitmap" : "none"));
+    return handle<BitmapHandle>(h);
+}
+
 void selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap) {
     record("SelectObject");
     auto dc = world().dcs.find(id(memoryDC));
@@ -170,8 +184,11 @@ void selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap) {
 
 void bitBlt(DeviceContext destination, int32_t x, int32_t y, int32_t width, int32_t height,
             DeviceContext source) {
+    auto target = world().dcs.find(id(destination));
+    bool offScreen = target != world().dcs.end() && target->second.kind == DcKind::memory;
     record("BitBlt x=" + std::to_string(x) + " y=" + std::to_string(y) +
-           " w=" + std::to_string(width) + " h=" + std::to_string(height));
+           " w=" + std::to_string(width) + " h=" + std::to_string(height) +
+           (offScreen ? " to=memory" : ""));
     Surface* to = surfaceOf(destination);
     Surface* from = surfaceOf(source);
     if (to == nullptr || from == nullptr) return;

@@ -55,6 +55,7 @@ bool nextMessage(QueuedMessage& m, bool remove) {
         if (!queue->empty()) {
             m = queue->front();
             if (remove) queue->pop_front();
+            if (remove && queue == &w.input) w.shiftHeld = m.shift;
             return true;
         }
     }
@@ -89,6 +90,37 @@ void queueInput(uint32_t message, uintptr_t wParam, int32_t x, int32_t y) {
         (static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF);
     world().input.push_back(
         QueuedMessage{world().mainWindow, message, wParam, static_cast<intptr_t>(packed)});
+}
+
+// The keyboard's scan code of a key, with the flag of the keys of the extended block.
+uint32_t scanCode(uint32_t virtualKey) {
+    constexpr uint32_t extended = 1u << 8;
+    switch (virtualKey) {
+        case vk::tab:
+            return 0x0F;
+        case vk::enter:
+            return 0x1C;
+        case vk::space:
+            return 0x39;
+        case vk::left:
+            return 0x4B | extended;
+        case vk::up:
+            return 0x48 | extended;
+        case vk::right:
+            return 0x4D | extended;
+        case vk::down:
+            return 0x50 | extended;
+        case vk::f4:
+            return 0x3E;
+        default:
+            return 0;
+    }
+}
+
+// The character TranslateMessage makes of a key, or 0 for none.
+uint32_t keyCharacter(uint32_t virtualKey) {
+    return virtualKey == vk::tab || virtualKey == vk::enter || virtualKey == vk::space ? virtualKey
+                                                                                       : 0;
 }
 
 void destroyWindow(uintptr_t id) {
@@ -211,6 +243,20 @@ void doubleClick(int32_t x, int32_t y) {
     click(x, y);
     pressAgain(x, y);
     release(x, y);
+}
+
+void pressKey(uint32_t virtualKey, bool shift, bool alt, int32_t repeats) {
+    // lParam: repeat count 1, scan code, extended flag, Alt held, previous state, transition.
+    uint32_t flags = 1u | scanCode(virtualKey) << 16 | (alt ? keyAltDown : 0);
+    uint32_t down = alt ? wm::sysKeyDown : wm::keyDown;
+    uint32_t up = alt ? wm::sysKeyUp : wm::keyUp;
+    auto queue = [&](uint32_t message, uint32_t lParam) {
+        world().input.push_back(QueuedMessage{world().mainWindow, message, virtualKey,
+                                              static_cast<intptr_t>(lParam), shift});
+    };
+    queue(down, flags);
+    for (int32_t i = 0; i < repeats; ++i) queue(down, flags | keyWasDown);
+    queue(up, flags | keyWasDown | 1u << 31);
 }
 
 void postToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -425,6 +471,11 @@ bool peekMessage(Message& message, bool remove) {
 
 void translateMessage(const Message& message) {
     record("TranslateMessage msg=" + std::to_string(message.message));
+    uint32_t character = keyCharacter(static_cast<uint32_t>(message.wParam));
+    if (message.message == wm::keyDown && character != 0) {
+        world().posted.push_back(
+            QueuedMessage{id(message.window), wm::character, character, message.lParam});
+    }
 }
 
 intptr_t dispatchMessage(const Message& message) {
@@ -452,7 +503,13 @@ void postQuitMessage(int32_t exitCode) {
     world().quitCode = exitCode;
 }
 
-intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
+bool keyHeld(uint32_t virtualKey) {
+    bool held = virtualKey == vk::shift && world().shiftHeld;
+    record("GetKeyState key=" + std::to_string(virtualKey) + " result=" + (held ? "down" : "up"));
+    return held;
+}
+
+intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     record("DefWindowProcA msg=" + std::to_string(message));
     SimWindow* w = liveWindow(id(window));
     if (w == nullptr) return 0;
@@ -471,6 +528,15 @@ intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t, intptr_
         }
         case wm::close:
             destroyWindow(id(window));
+            return 0;
+        case wm::sysKeyDown:
+            // Alt+F4 asks the window to close through its system command, caption or not.
+            if (wParam == vk::f4 && (static_cast<uint32_t>(lParam) & keyAltDown) != 0)
+                world().posted.push_back(
+                    QueuedMessage{id(window), wm::sysCommand, sysCommandClose, 0});
+            return 0;
+        case wm::sysCommand:
+            if ((wParam & 0xFFF0) == sysCommandClose) callProcedure(id(window), wm::close, 0, 0);
             return 0;
         default:
             return 0;

@@ -61,6 +61,8 @@ struct QueuedMessage {
     uint32_t message = 0;
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
+    // Whether Shift was held when this input happened.
+    bool shift = false;
 };
 
 struct RegistryKey {
@@ -92,6 +94,8 @@ struct World {
     std::deque<QueuedMessage> posted;
     std::deque<QueuedMessage> input;
     std::deque<QueuedMessage> sentFromOthers;
+    // Shift as GetKeyState reports it: as it was when the last input message was taken.
+    bool shiftHeld = false;
     bool quitPosted = false;
     int32_t quitCode = 0;
     bool failCreateWindow = false;

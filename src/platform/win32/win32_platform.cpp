@@ -31,7 +31,9 @@ To as(From from) {
 // (ERROR_ELEVATION_REQUIRED, which older headers lack).
 constexpr DWORD elevationRequiredError = 740;
 
-bool fitsShell(const char* text) { return text == nullptr || std::strlen(text) < MAX_PATH; }
+bool fitsShell(const char* text) {
+    return text == nullptr || std::strlen(text) < MAX_PATH;
+}
 
 FILE* stream(FileHandle file) {
     return as<FILE*>(file);
@@ -302,6 +304,10 @@ intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, in
     return SendMessageA(as<HWND>(window), message, wParam, lParam);
 }
 
+bool keyHeld(uint32_t virtualKey) {
+    return GetKeyState(static_cast<int>(virtualKey)) < 0;
+}
+
 void postQuitMessage(int32_t exitCode) {
     PostQuitMessage(exitCode);
 }
@@ -319,6 +325,10 @@ BitmapHandle createDIBitmap(DeviceContext dc, const BitmapInfoHeader& header, co
 
 DeviceContext createCompatibleDC(DeviceContext dc) {
     return as<DeviceContext>(CreateCompatibleDC(as<HDC>(dc)));
+}
+
+BitmapHandle createCompatibleBitmap(DeviceContext dc, int32_t width, int32_t height) {
+    return as<BitmapHandle>(CreateCompatibleBitmap(as<HDC>(dc), width, height));
 }
 
 void selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap) {
