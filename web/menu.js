@@ -147,6 +147,12 @@ export class Menu {
     return this.#afterwards();
   }
 
+  // A key goes down (again, while held, when repeat) or comes up; virtualKey: Windows' code.
+  key(virtualKey, down, { repeat = false, shift = false, alt = false } = {}) {
+    this.#call('key', virtualKey, down, repeat, shift, alt);
+    return this.#afterwards();
+  }
+
   release(x, y) {
     this.#call('release', x, y);
     return this.#afterwards();

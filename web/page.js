@@ -309,13 +309,29 @@ window.addEventListener('mouseup', async (event) => {
 });
 
 const nudges = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
-canvas.addEventListener('keydown', (event) => {
-  const step = nudges[event.key];
-  const button = page.buttons[page.selected];
-  if (!layoutMode() || !step || !button) return;
+// The keys the menu knows, by Windows' codes of them.
+const virtualKeys = { Tab: 0x09, Enter: 0x0d, ' ': 0x20, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28, F4: 0x73 };
+
+// Keys on the canvas nudge the selected button in layout mode and go to the menu otherwise.
+async function onKey(event) {
+  const down = event.type === 'keydown';
+  if (layoutMode()) {
+    const step = nudges[event.key];
+    const button = page.buttons[page.selected];
+    if (!down || !step || !button) return;
+    event.preventDefault();
+    moveButton(page.selected, button.left + step[0], button.top + step[1]);
+    return;
+  }
+  const virtualKey = virtualKeys[event.key];
+  if (!virtualKey || !page.menu.running) return;
   event.preventDefault();
-  moveButton(page.selected, button.left + step[0], button.top + step[1]);
-});
+  if (down && !event.repeat) newEvent();
+  await page.menu.key(virtualKey, down, { repeat: event.repeat, shift: event.shiftKey, alt: event.altKey });
+  render();
+}
+canvas.addEventListener('keydown', onKey);
+canvas.addEventListener('keyup', onKey);
 
 $('layout-mode').addEventListener('change', (event) => {
   document.body.classList.toggle('layout', event.target.checked);

@@ -152,6 +152,14 @@ class Designer(unittest.TestCase):
         self.assertEqual(self.canvas(), play("move %d %d" % README, "down %d %d" % README))
         self.assertIn("opens readme.txt through the shell in D:\\Menu\\", self.text("words"))
 
+    def test_keys_on_the_canvas_go_to_the_menu(self):
+        self.open()
+        canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
+        canvas.send_keys(Keys.TAB)
+        self.settle(before + 1)  # a frame after the key goes down, one after it comes up
+        self.assertNotEqual(play("key tab"), play())
+        self.assertEqual(self.canvas(), play("key tab"))
+
     def test_install_click_shows_its_command_line_and_the_wait(self):
         self.open()
         self.pointer(*INSTALL)

@@ -300,6 +300,14 @@ EMSCRIPTEN_KEEPALIVE void designer_press_again(int x, int y) {
     designer().pending.push_back([x, y] { sim::pressAgain(x, y); });
 }
 
+// A key of the keyboard goes down (again, while held, when repeat) or comes up; shift and alt
+// say whether those are held with it. virtualKey is Windows' code of the key.
+EMSCRIPTEN_KEEPALIVE void designer_key(int virtualKey, int down, int repeat, int shift, int alt) {
+    designer().pending.push_back([=] {
+        sim::key(static_cast<uint32_t>(virtualKey), down != 0, repeat != 0, shift != 0, alt != 0);
+    });
+}
+
 // Posts a message to the menu's window, such as 1025, which rebuilds the menu.
 EMSCRIPTEN_KEEPALIVE void designer_message(int message) {
     designer().pending.push_back([message] { sim::postToWindow(static_cast<uint32_t>(message)); });

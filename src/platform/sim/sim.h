@@ -94,6 +94,8 @@ void doubleClick(int32_t x, int32_t y);
 // A key goes down and up, Shift or Alt held meanwhile; while it is held, the system repeats
 // its key-down repeats times. With Alt held the messages are the system keys' ones.
 void pressKey(uint32_t virtualKey, bool shift, bool alt, int32_t repeats = 0);
+// One of those messages: the key goes down (again, while held, when repeat), or comes up.
+void key(uint32_t virtualKey, bool down, bool repeat, bool shift, bool alt);
 void postToWindow(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 // Another process sends a message: it is delivered inside the next GetMessage or PeekMessage.
 void sendFromOtherProcess(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);

@@ -245,18 +245,20 @@ void doubleClick(int32_t x, int32_t y) {
     release(x, y);
 }
 
-void pressKey(uint32_t virtualKey, bool shift, bool alt, int32_t repeats) {
+void key(uint32_t virtualKey, bool down, bool repeat, bool shift, bool alt) {
     // lParam: repeat count 1, scan code, extended flag, Alt held, previous state, transition.
-    uint32_t flags = 1u | scanCode(virtualKey) << 16 | (alt ? keyAltDown : 0);
-    uint32_t down = alt ? wm::sysKeyDown : wm::keyDown;
-    uint32_t up = alt ? wm::sysKeyUp : wm::keyUp;
-    auto queue = [&](uint32_t message, uint32_t lParam) {
-        world().input.push_back(QueuedMessage{world().mainWindow, message, virtualKey,
-                                              static_cast<intptr_t>(lParam), shift});
-    };
-    queue(down, flags);
-    for (int32_t i = 0; i < repeats; ++i) queue(down, flags | keyWasDown);
-    queue(up, flags | keyWasDown | 1u << 31);
+    uint32_t lParam = 1u | scanCode(virtualKey) << 16 | (alt ? keyAltDown : 0) |
+                      (repeat || !down ? keyWasDown : 0) | (down ? 0 : 1u << 31);
+    uint32_t message =
+        down ? (alt ? wm::sysKeyDown : wm::keyDown) : (alt ? wm::sysKeyUp : wm::keyUp);
+    world().input.push_back(QueuedMessage{world().mainWindow, message, virtualKey,
+                                          static_cast<intptr_t>(lParam), shift});
+}
+
+void pressKey(uint32_t virtualKey, bool shift, bool alt, int32_t repeats) {
+    key(virtualKey, true, false, shift, alt);
+    for (int32_t i = 0; i < repeats; ++i) key(virtualKey, true, true, shift, alt);
+    key(virtualKey, false, false, shift, alt);
 }
 
 void postToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
