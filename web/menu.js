@@ -47,6 +47,7 @@ export class Menu {
 
   // Resolves when the menu is idle again (or waits for a program, or has ended).
   #afterwards() {
+    if (!this.running) return Promise.resolve();
     return new Promise((resolve) => {
       this.#settled.push(resolve);
       this.#nudge();

@@ -375,6 +375,12 @@ $('save').addEventListener('click', () => {
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 });
 
+$('alt-f4').addEventListener('click', async () => {
+  if (!page.menu.running) return;
+  newEvent();
+  for (const down of [true, false]) await page.menu.key(virtualKeys.F4, down, { alt: true });
+  render();
+});
 $('end-program').addEventListener('click', async () => {
   await page.menu.endProgram();
   render();

@@ -30,7 +30,8 @@ export function plainWords(lines) {
       said.push(`opens ${field(line, 'file')} through the shell${dir ? ` in ${dir}` : ''}`);
     } else if (call === 'PostMessageA' && field(line, 'msg') === '1025') {
       said.push('rebuilds the menu');
-    } else if (call === 'PostMessageA' && field(line, 'msg') === '16') {
+    } else if (call === 'DefWindowProcA' && field(line, 'msg') === '16') {
+      // The window closes, whether a CLOSE command or Alt+F4 asked for it.
       said.push('closes the menu');
     }
   }
