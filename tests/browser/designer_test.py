@@ -1,4 +1,4 @@
-"""The designer page in headless Chromium, driven with real pointer input: its preview against
+"""The designer page in headless Chromium, driven with real pointer and key input: its preview against
 autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
 bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
 
