@@ -98,6 +98,9 @@ class Player {
             case EventKind::registryDelete:
                 sim::deleteRegistryValue(event.key, event.name);
                 break;
+            case EventKind::accessible:
+                sim::askAccessibleObject(event.child);
+                break;
             case EventKind::shot: {
                 std::string reason;
                 if (!writePng(event.path, sim::clientImage(sim::mainWindow()), reason)) {

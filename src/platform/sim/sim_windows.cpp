@@ -472,6 +472,7 @@ void translateMessage(const Message& message) {
 
 intptr_t dispatchMessage(const Message& message) {
     record("DispatchMessageA msg=" + std::to_string(message.message));
+    tooltipSees(QueuedMessage{id(message.window), message.message, message.wParam, message.lParam});
     return callProcedure(id(message.window), message.message, message.wParam, message.lParam);
 }
 
