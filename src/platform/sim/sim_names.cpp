@@ -40,7 +40,8 @@ void hideTip() {
 void tooltipSees(const QueuedMessage& m) {
     World& w = world();
     if (!w.tooltipMade || m.window != w.mainWindow) return;
-    if (m.message == wm::leftButtonDown || m.message == wm::leftButtonDoubleClick) {
+    // A double click starts with a button press too.
+    if (m.message == wm::leftButtonDown) {
         hideTip();
         return;
     }
@@ -118,7 +119,6 @@ intptr_t answerAccessibleObject(WindowHandle window, uintptr_t, intptr_t,
                " location=" + rectText(screen) + " action=" + quoted(c.defaultAction));
     }
     uint32_t press = w.accessiblePress;
-    w.accessiblePress = 0;
     if (press != 0) {
         bool done = menu.doDefaultAction(press);
         record("accDoDefaultAction child=" + std::to_string(press) +
