@@ -15,11 +15,6 @@ constexpr uint32_t subclassFlag = 0x10;
 constexpr uint32_t tooltipStyle = 0x80000003u;
 constexpr uint32_t searchSystemFolder = 0x800;
 
-std::string rectText(const Rect& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
-
 void loadLibrary(const char* name) {
     record(std::string("LoadLibraryExA file=") + quoted(name) +
            " flags=" + hex(searchSystemFolder) + " result=module");

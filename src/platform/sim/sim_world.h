@@ -145,6 +145,8 @@ void record(const std::string& line);
 std::string quoted(const char* text);
 std::string quoted(const std::optional<std::string>& text);
 std::string hex(uint32_t value);
+// A rectangle field: left,top,right,bottom.
+std::string rectText(const Rect& r);
 
 // Folds names as the system compares them.
 std::string foldName(const std::string& name);
