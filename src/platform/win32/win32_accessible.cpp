@@ -16,6 +16,7 @@ namespace {
 using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
+using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
 
 // The interface ids, written out so that no import library of the COM DLLs is linked.
 const GUID iidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -36,6 +37,12 @@ bool loadAccessibility() {
         dll.tried = true;
         HMODULE oleacc = win32::loadSystemLibrary("oleacc.dll");
         HMODULE oleaut = win32::loadSystemLibrary("oleaut32.dll");
+        // The object is marshalled to the reader's process through COM, which wants the
+        // window's thread in an apartment; a thread with a message loop belongs in a
+        // single-threaded one.
+        auto initialize = win32::systemFunction<CoInitializeFn>(
+            win32::loadSystemLibrary("ole32.dll"), "CoInitialize");
+        if (initialize != nullptr) initialize(nullptr);
         dll.lresultFromObject =
             win32::systemFunction<LresultFromObjectFn>(oleacc, "LresultFromObject");
         dll.createStandardObject =
