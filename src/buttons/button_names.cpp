@@ -34,12 +34,10 @@ bool describeChild(uint32_t child, AccessibleChild& out) {
     const MenuButton& button = app->buttons[index];
     out.name = button.tip.text();
     if (button.tip.length() == 0) {
-        char digits[12];
-        decimalText(static_cast<uint32_t>(index) + 1, digits);
-        String number(concat(String("Button "), digits));
-        int32_t at = 0;
-        for (const char* c = number.text(); *c != '\0'; ++c) out.numberName[at++] = *c;
-        out.numberName[at] = '\0';
+        // Written in place: a name must be had also where no memory can be.
+        char* at = out.numberName;
+        for (const char* c = "Button "; *c != '\0'; ++c) *at++ = *c;
+        decimalText(static_cast<uint32_t>(index) + 1, at);
         out.name = out.numberName;
     }
     out.role = acc::rolePushButton;
