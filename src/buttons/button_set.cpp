@@ -42,6 +42,7 @@ void Application::reinitialise() {
     createButtons(
         count > 0 && static_cast<uint32_t>(count) <= maxButtons ? static_cast<uint32_t>(count) : 0);
     keepFocus();
+    rebuildTooltips();
     redrawAll();
 }
 
@@ -77,6 +78,8 @@ void Application::createButtons(uint32_t count) {
             names[k].assign(inFolder(currentValue.text()));
         }
         button.setup(pictureSlots, names, Rect{left, top, 0, 0}, mainWindow.windowDC);
+        lookup(section.text(), tipKey);
+        button.tip.assign(currentValue);
         buttonCount = n;
     }
     applyActivateRules();

@@ -1,6 +1,7 @@
 // The menu by keyboard: a focus that moves over the buttons, and Enter or Space as a click.
 #include "buttons/menu_button.h"
 #include "config/application.h"
+#include "platform/accessibility.h"
 #include "platform/window_system.h"
 
 namespace autorun {
@@ -57,6 +58,8 @@ void Application::showFocus(uint32_t index) {
         else
             button.leave(mainWindow.windowDC);
     }
+    // Screen readers follow the focus by this event; without one listening it is not raised.
+    if (accessibilityClient) platform::notifyFocus(mainWindow.hwnd, shownButtonsBefore(index) + 1);
 }
 
 void Application::keepFocus() {

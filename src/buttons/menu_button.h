@@ -32,6 +32,8 @@ class MenuButton : public ImageSet {
     bool hidden = false;
     bool enabled = true;
     Rect rect;
+    // The button's name for tooltips and screen readers; empty for none.
+    String tip;
 };
 
 }  // namespace autorun

@@ -16,6 +16,8 @@ class MenuButton;
 
 // The menu's own message: rebuild the buttons and read the registry again.
 constexpr uint32_t reinitialiseMessage = wm::user + 1;
+// The menu's own message: press the button whose index (from 0) is wParam, as a click does.
+constexpr uint32_t pressMessage = wm::user + 2;
 
 // The most buttons a menu builds; a larger count builds none, as one that cannot be allocated.
 constexpr uint32_t maxButtons = 1024;
@@ -65,6 +67,15 @@ class Application {
     // The keyboard: false for a key the menu leaves to the system.
     bool handleKey(uintptr_t virtualKey, intptr_t keyFlags);
 
+    // The buttons' names: the tooltip tools, the accessible object and the press it asks for.
+    void rebuildTooltips();
+    intptr_t answerGetObject(WindowHandle window, uintptr_t wParam, intptr_t lParam);
+    void pressFromOutside(uintptr_t index);
+    // Children of the accessible object are the shown buttons, counted from 1: how many come
+    // before the button of this index, and the button index of a child (-1 for none).
+    uint32_t shownButtonsBefore(uint32_t index) const;
+    int32_t buttonOfChild(uint32_t child) const;
+
     char* configText = nullptr;
     MenuButton* buttons = nullptr;
     AliasTable aliases;
@@ -84,6 +95,11 @@ class Application {
     bool focusShown = false;
     intptr_t lastPointer = 0;
     bool pointerKnown = false;
+
+    // Whether the tooltip control exists, and whether a screen reader has asked for the
+    // accessible object, after which focus moves are announced.
+    bool tooltipsMade = false;
+    bool accessibilityClient = false;
 
   private:
     // Where the headers of the sections the menu itself reads first occur: [Main], [Registry]
@@ -108,6 +124,8 @@ class Application {
 // The keys of a button's pictures, in the order of its states: normal, hover, pressed, disabled.
 constexpr int32_t pictureSlots = 4;
 extern const char* const pictureKeys[pictureSlots];
+// The key of a button's name.
+constexpr const char* tipKey = "Tip";
 
 // The section of button number (counted from 1): "Button" followed by the number in decimal.
 String buttonSection(uint32_t number);

@@ -14,6 +14,7 @@ constexpr uint32_t paint = 15;
 constexpr uint32_t close = 16;
 constexpr uint32_t quit = 18;
 constexpr uint32_t eraseBackground = 20;
+constexpr uint32_t getObject = 0x3D;
 constexpr uint32_t keyDown = 0x100;
 constexpr uint32_t keyUp = 0x101;
 constexpr uint32_t character = 0x102;

@@ -91,6 +91,11 @@ intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, int
         case reinitialiseMessage:
             app->reinitialise();
             return 0;
+        case pressMessage:
+            app->pressFromOutside(wParam);
+            return 0;
+        case wm::getObject:
+            return app->answerGetObject(window, wParam, lParam);
         default:
             return platform::defWindowProc(window, message, wParam, lParam);
     }

@@ -245,6 +245,51 @@ def keyboard_alone(t):
 
 
 @case
+def screen_reader(t):
+    # Another process reads the menu through accessibility: button 2 disabled, button 3 hidden,
+    # button 4 without a Tip; the keyboard focus on button 1; then presses child 3 (button 4).
+    t.recorder("first.exe", "fourth.exe")
+    t.standard([(10, 20, "Tip = Install E2E\nAction = RUN first.exe"),
+                (150, 20, "Tip = Off\nActivate = ENABLE BUTTON2 nothing"), (150, 120, "Tip = Hidden"),
+                (290, 20, "Action = RUN fourth.exe")], main="AppName = E2E Names", start=False)
+    t.write("autorun.ini", open(os.path.join(t.dir, "autorun.ini"), "rb").read().replace(b"Top = 120", b""))
+    t.launch()
+    t.xdotool("windowfocus", "--sync", t.menu.window()[0], "key", "Tab")
+    t.expect(10, 20, HOVER, "button 1 focused by Tab")
+    where = lambda left, top, w=100, h=40: "location %d %d %d %d" % (t.ox + left, t.oy + top, w, h)  # noqa: E731
+    expected = ['child 0 name "E2E Names" role 10 state 100004 %s action ""' % where(0, 0, 400, 300),
+                'child 1 name "Install E2E" role 43 state 100004 %s action "Press"' % where(10, 20),
+                'child 2 name "Off" role 43 state 1 %s action "Press"' % where(150, 20),
+                'child 3 name "Button 4" role 43 state 100000 %s action "Press"' % where(290, 20),
+                "press 3 00000000"]
+    seen = t.driver("accessible", "3").stdout.decode("latin-1").splitlines()
+    check(seen == expected, "the accessible tree:\n%s\nexpected:\n%s" % ("\n".join(seen), "\n".join(expected)))
+    check([r[0] for r in t.wait_started(1)] == ["~\\fourth.exe"], "starts: %s" % t.started())
+
+
+@case
+def tooltip_rests(t):
+    # The pointer rests on button 1, then on button 2; button 3 has no Tip.
+    t.standard([(10, 20, "Tip = Install the whole E2E product"), (150, 20, "Tip = Help"), (290, 20, "")])
+    lines = lambda: t.driver("tooltip").stdout.decode("latin-1").splitlines()  # noqa: E731
+    shown = lambda: [l.split(" ", 6) for l in lines() if l.startswith("tooltip 1 ")]  # noqa: E731
+    for left, text in ((10, "Install the whole E2E product"), (150, "Help"), (290, None)):
+        t.point(left + 30, 30)
+        if text is None:
+            time.sleep(1.5)
+            check(not shown(), "a tip shows over the button without Tip: %s" % shown())
+            continue
+        tip = wait_until(lambda: [s for s in shown() if s[6] == '"%s"' % text], 10, "the tip " + text)[0]
+        x, y, w, h = (int(v) for v in tip[2:6])
+        # The tip's window is on the screen near the pointer, its text drawn dark on light.
+        image = t.x.image(x, y, w, h)
+        shades = [max(image.at(x + i, y + j) >> s & 255 for s in (0, 8, 16)) for i in range(w) for j in range(h)]
+        dark = sum(1 for v in shades if v < 0x60)
+        t.check_screen(abs(x - (t.ox + left + 30)) < 60 and 0 < dark < len(shades) // 2,
+                       "the tip %r at %s shows no text near the pointer" % (text, (x, y, w, h)))
+
+
+@case
 def shell_open(t):
     # Documents of a type of their own, opened by a viewer (the recorder) that the test
     # registers for it, so that what the shell was handed and where it ran can be seen.

@@ -36,11 +36,11 @@ const std::string& scratch() {
     return folder;
 }
 
-void writeScratch(const std::string& name, const std::string& content) {
+[[maybe_unused]] void writeScratch(const std::string& name, const std::string& content) {
     std::ofstream(scratch() + "/" + name, std::ios::binary) << content;
 }
 
-void freshMachine() {
+[[maybe_unused]] void freshMachine() {
     sim::reset();
     sim::setCurrentDirectory("C:\\menu");
     sim::mapFolder(scratch());
@@ -48,7 +48,7 @@ void freshMachine() {
 }
 
 // The whole program, fed the given events one at a time whenever its queue is empty.
-void runMenu(const std::vector<tool::Event>& events) {
+[[maybe_unused]] void runMenu(const std::vector<tool::Event>& events) {
     size_t next = 0;
     sim::setIdleHandler([&] {
         if (next >= events.size()) return false;
@@ -71,7 +71,7 @@ void runMenu(const std::vector<tool::Event>& events) {
 }
 
 // Reads a script; every line it refuses must say why.
-std::vector<tool::Event> parseScript(const std::string& text) {
+[[maybe_unused]] std::vector<tool::Event> parseScript(const std::string& text) {
     std::istringstream in(text);
     std::vector<tool::Event> events;
     std::string line;

@@ -6,7 +6,7 @@ import struct
 import sys
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
-SIZE_BUDGET = 36 * 1024
+SIZE_BUDGET = 40 * 1024
 WINDOWS_7, WINDOWS_10 = "e2011457-1546-43c5-a5fe-008deee3d3f0", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"
 RT_VERSION, RT_MANIFEST = 16, 24
 

@@ -191,6 +191,25 @@ void checkOverlaps(CheckContext& c, const Application& app, const std::vector<in
     }
 }
 
+// Named and unnamed shown buttons side by side: a screen reader announces the unnamed ones
+// by number only, and the pointer finds a tip on some buttons and none on others.
+void checkTips(CheckContext& c, const Application& app, const std::vector<int32_t>& headers) {
+    std::vector<uint32_t> named;
+    std::vector<uint32_t> unnamed;
+    for (uint32_t i = 0; i < app.buttonCount; ++i) {
+        if (app.buttons[i].hidden || headers[i] < 0) continue;
+        (app.buttons[i].tip.length() > 0 ? named : unnamed).push_back(i + 1);
+    }
+    if (named.empty()) return;
+    for (uint32_t n : unnamed) {
+        c.warn(headers[n - 1],
+               "button " + std::to_string(n) + " has no " + tipKey + " while button " +
+                   std::to_string(named[0]) + " has one: a screen reader names it only \"Button " +
+                   std::to_string(n) + "\" and the pointer finds no tip on it; write " + tipKey +
+                   "=… in [" + sectionOfButton(n) + "]");
+    }
+}
+
 }  // namespace
 
 void checkButtons(CheckContext& c) {
@@ -229,6 +248,7 @@ void checkButtons(CheckContext& c) {
         if (n <= app.buttonCount) checkPlace(c, n, headers[n], app.buttons[n - 1]);
     }
     checkOverlaps(c, app, byIndex);
+    checkTips(c, app, byIndex);
 }
 
 }  // namespace autorun::tool

@@ -9,9 +9,9 @@
 namespace autorun::tool {
 
 const char* const mainKeys[] = {"Icon", "ShowCaption", "AppName", "BackGround", "Buttons", nullptr};
-const char* const buttonKeys[] = {"Top",          "Left",         pictureKeys[0],
-                                  pictureKeys[1], pictureKeys[2], pictureKeys[3],
-                                  "Action",       "Activate",     nullptr};
+const char* const buttonKeys[] = {"Top",          "Left",         pictureKeys[0], pictureKeys[1],
+                                  pictureKeys[2], pictureKeys[3], "Action",       "Activate",
+                                  tipKey,         nullptr};
 const char* const pictureRoles[4] = {"normal", "hover", "pressed", "disabled"};
 
 namespace {

@@ -214,6 +214,18 @@ bool parseEvent(const std::string& line, Event& event, std::string& error) {
         return true;
     }
     if (verb == "registry") return parseRegistry(words, event, error);
+    if (verb == "accessible") {
+        int64_t child = 0;
+        bool press = words.size() == 3 && words[1] == "press" &&
+                     parseInteger(words[2], 1, 1024, false, child);
+        if (words.size() != 1 && !press) {
+            error = "accessible takes nothing, or press and a child number from 1 to 1024";
+            return false;
+        }
+        event.kind = EventKind::accessible;
+        event.child = static_cast<uint32_t>(child);
+        return true;
+    }
     if (verb == "shot") {
         if (words.size() != 2 || words[1].empty()) {
             error = "shot wants one file name, such as shot menu.png";
@@ -224,7 +236,7 @@ bool parseEvent(const std::string& line, Event& event, std::string& error) {
         return true;
     }
     error = "unknown event \"" + verb +
-            "\" (known: move, down, dblclick, key, message, erase, registry, shot)";
+            "\" (known: move, down, dblclick, key, message, erase, registry, accessible, shot)";
     return false;
 }
 

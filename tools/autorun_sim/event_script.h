@@ -17,6 +17,7 @@ enum class EventKind {
     erase,
     registrySet,
     registryDelete,
+    accessible,
     shot,
 };
 
@@ -30,6 +31,8 @@ struct Event {
     bool shift = false;
     bool alt = false;
     int32_t repeats = 0;
+    // An accessible event: the child whose default action is done, 0 for none.
+    uint32_t child = 0;
     std::string key;
     std::string name;
     std::string value;

@@ -32,6 +32,9 @@ void deliverEvent(const Event& event) {
         case EventKind::registryDelete:
             sim::deleteRegistryValue(event.key, event.name);
             break;
+        case EventKind::accessible:
+            sim::askAccessibleObject(event.child);
+            break;
         case EventKind::shot:
         case EventKind::nothing:
             break;

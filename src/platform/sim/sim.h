@@ -99,6 +99,9 @@ void key(uint32_t virtualKey, bool down, bool repeat, bool shift, bool alt);
 void postToWindow(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 // Another process sends a message: it is delivered inside the next GetMessage or PeekMessage.
 void sendFromOtherProcess(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+// A screen reader asks the window for its accessible object (delivered as a message sent from
+// another process) and, when child is not 0, does that child's default action.
+void askAccessibleObject(uint32_t child = 0);
 // The next GetMessageA fails and returns -1, as it does for an invalid window or record.
 void failNextGetMessage();
 // The next CreateWindowExA fails, as it does when the desktop has no room for another window.

@@ -21,11 +21,6 @@ std::string windowName(uintptr_t window) {
     return window == world().mainWindow ? "main" : hex(static_cast<uint32_t>(window));
 }
 
-std::string rectText(const Rect& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
-
 std::string messageText(const QueuedMessage& m) {
     return "msg=" + std::to_string(m.message) + " wParam=" + std::to_string(m.wParam) +
            " lParam=" + hex(static_cast<uint32_t>(m.lParam));
@@ -132,6 +127,11 @@ void destroyWindow(uintptr_t id) {
 }
 
 }  // namespace
+
+std::string rectText(const Rect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
 
 SimWindow* liveWindow(uintptr_t window) {
     auto it = world().windows.find(window);
@@ -482,6 +482,7 @@ void translateMessage(const Message& message) {
 
 intptr_t dispatchMessage(const Message& message) {
     record("DispatchMessageA msg=" + std::to_string(message.message));
+    tooltipSees(QueuedMessage{id(message.window), message.message, message.wParam, message.lParam});
     return callProcedure(id(message.window), message.message, message.wParam, message.lParam);
 }
 

@@ -65,6 +65,13 @@ struct QueuedMessage {
     bool shift = false;
 };
 
+// A tool of the tooltip control, as the control keeps it.
+struct SimTool {
+    uint32_t id = 0;
+    Rect area;
+    std::string text;
+};
+
 struct RegistryKey {
     std::map<std::string, RegistryValue> values;  // by folded name
 };
@@ -103,6 +110,14 @@ struct World {
     bool closedForLackOfInput = false;
     std::function<bool()> idle;
 
+    // The tooltip control: whether it exists, its tools, the tool whose tip shows (0: none).
+    bool tooltipMade = false;
+    std::vector<SimTool> tools;
+    uint32_t tipShown = 0;
+    // The child an accessibility client presses once it has the object (0: none).
+    uint32_t accessiblePress = 0;
+    bool accessibilityLoaded = false;
+
     std::map<uintptr_t, SimProcess> processes;
     int32_t waitSlices = 2;
     int32_t waits = 0;
@@ -130,6 +145,8 @@ void record(const std::string& line);
 std::string quoted(const char* text);
 std::string quoted(const std::optional<std::string>& text);
 std::string hex(uint32_t value);
+// A rectangle field: left,top,right,bottom.
+std::string rectText(const Rect& r);
 
 // Folds names as the system compares them.
 std::string foldName(const std::string& name);
@@ -151,6 +168,8 @@ intptr_t callProcedure(uintptr_t window, uint32_t message, uintptr_t wParam, int
 Frame frameOf(const SimWindow& window);
 // Client size of a window of this outer size and style.
 Rect clientFor(const SimWindow& window);
+// The tooltip control sees a message that the window is dispatched, as a subclass does.
+void tooltipSees(const QueuedMessage& message);
 // Registry parsing for loadRegistryText.
 bool parseRegFile(const std::string& content, const std::string& fileName, std::string& error);
 

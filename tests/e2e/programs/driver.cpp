@@ -1,12 +1,87 @@
 // Acts on the menu's window from another process, as other programs on the machine can:
-// posts or sends it messages and reports its rectangles, style and title, and the metrics of
-// window frames.
+// posts or sends it messages and reports its rectangles, style and title, the metrics of
+// window frames, its visible tooltip, and the buttons as a screen reader reads them.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+void printText(const char* label, BSTR text) {
+    char narrow[512] = "";
+    if (text != nullptr)
+        WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    std::printf("%s \"%s\"", label, narrow);
+    SysFreeString(text);
+}
+
+// The client object and each child: name, role, state, screen location; then presses child
+// press (0: none) through its default action.
+int readAccessible(HWND window, long press) {
+    CoInitialize(nullptr);
+    IAccessible* object = nullptr;
+    HRESULT got = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                             IID_IAccessible, reinterpret_cast<void**>(&object));
+    if (FAILED(got) || object == nullptr) {
+        std::printf("no object %08lx\n", static_cast<unsigned long>(got));
+        return 3;
+    }
+    long count = 0;
+    object->get_accChildCount(&count);
+    for (long id = 0; id <= count; ++id) {
+        VARIANT child;
+        child.vt = VT_I4;
+        child.lVal = id;
+        BSTR name = nullptr, action = nullptr;
+        VARIANT role, state;
+        role.vt = state.vt = VT_EMPTY;
+        long x = 0, y = 0, w = 0, h = 0;
+        object->get_accName(child, &name);
+        object->get_accRole(child, &role);
+        object->get_accState(child, &state);
+        object->accLocation(&x, &y, &w, &h, child);
+        object->get_accDefaultAction(child, &action);
+        std::printf("child %ld", id);
+        printText(" name", name);
+        std::printf(" role %ld state %lx location %ld %ld %ld %ld", role.lVal,
+                    static_cast<unsigned long>(state.lVal), x, y, w, h);
+        printText(" action", action);
+        std::printf("\n");
+    }
+    if (press != 0) {
+        VARIANT child;
+        child.vt = VT_I4;
+        child.lVal = press;
+        std::printf("press %ld %08lx\n", press,
+                    static_cast<unsigned long>(object->accDoDefaultAction(child)));
+    }
+    object->Release();
+    return 0;
+}
+
+// The tooltip windows of the menu's thread: shown or not, screen rectangle and current text.
+BOOL CALLBACK printTooltip(HWND window, LPARAM) {
+    char className[64];
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, "tooltips_class32") != 0) return TRUE;
+    RECT r{};
+    GetWindowRect(window, &r);
+    // WM_GETTEXT is carried across processes; the control answers with the tip it shows.
+    char text[256] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_NORMAL, 5000, &length);
+    std::printf("tooltip %d %ld %ld %ld %ld \"%s\"\n", IsWindowVisible(window) ? 1 : 0, r.left,
+                r.top, r.right - r.left, r.bottom - r.top, text);
+    return TRUE;
+}
+
+}  // namespace
 
 // Exit codes: 0 done, 1 usage, 2 no menu window, 3 the call failed.
 int main(int argc, char** argv) {
@@ -17,12 +92,22 @@ int main(int argc, char** argv) {
         return 0;
     }
     bool post = std::strcmp(command, "post") == 0, send = std::strcmp(command, "send") == 0;
-    if (!(((post || send) && argc == 3) || (std::strcmp(command, "rects") == 0 && argc == 2))) {
-        std::fprintf(stderr, "usage: driver post <message> | send <message> | rects | metrics\n");
+    bool accessible = std::strcmp(command, "accessible") == 0;
+    bool tooltip = std::strcmp(command, "tooltip") == 0;
+    if (!(((post || send) && argc == 3) || (accessible && argc <= 3) ||
+          ((std::strcmp(command, "rects") == 0 || tooltip) && argc == 2))) {
+        std::fprintf(stderr,
+                     "usage: driver post <message> | send <message> | rects | metrics | tooltip | "
+                     "accessible [<child to press>]\n");
         return 1;
     }
     HWND window = FindWindowA("AutoRun_Kestu", nullptr);
     if (window == nullptr) return 2;
+    if (accessible) return readAccessible(window, argc == 3 ? std::strtol(argv[2], nullptr, 0) : 0);
+    if (tooltip) {
+        EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), printTooltip, 0);
+        return 0;
+    }
     UINT message = argc == 3 ? static_cast<UINT>(std::strtoul(argv[2], nullptr, 0)) : 0;
     DWORD_PTR result = 0;
     if (post) return PostMessageA(window, message, 0, 0) ? 0 : 3;
