@@ -186,6 +186,11 @@ export class Menu {
     return this.#json('buttons');
   }
 
+  // The text of the tooltip the menu's tooltip control shows now, '' for none.
+  tooltip() {
+    return this.running ? this.#text('tooltip') : '';
+  }
+
   findings() {
     return this.#json('findings');
   }

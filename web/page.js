@@ -26,6 +26,7 @@ const page = {
   selected: -1,
   editTimer: 0,
   eventLines: [], // the trace since the last click, rebuild or start
+  pointer: { x: 0, y: 0 }, // where the last move the menu handled left the pointer
 };
 
 function say(text, bad = false) {
@@ -73,6 +74,7 @@ function render() {
     const words = plainWords(page.eventLines).map((text) => Object.assign(document.createElement('li'), { textContent: text }));
     $('words').replaceChildren(...words);
   }
+  showTooltip(layoutMode() ? '' : menu.tooltip());
   $('wait').hidden = menu.state !== 'waiting';
   $('closed').hidden = menu.running || !page.loaded;
   drawSelection();
@@ -241,6 +243,15 @@ function writeMove() {
   scheduleEdit();
 }
 
+// The tip the menu's tooltip control shows, a little below the pointer as Windows places it.
+function showTooltip(text) {
+  const tip = $('tooltip');
+  tip.hidden = text === '';
+  tip.textContent = text;
+  tip.style.left = `${page.pointer.x}px`;
+  tip.style.top = `${canvas.offsetTop + page.pointer.y + 20}px`;
+}
+
 function pointerAt(event) {
   const r = canvas.getBoundingClientRect();
   return { x: Math.floor(event.clientX - r.left), y: Math.floor(event.clientY - r.top) };
@@ -261,6 +272,7 @@ async function sendMove(point) {
     const { x, y } = pendingMove;
     pendingMove = null;
     await page.menu.move(x, y);
+    page.pointer = { x, y };
     render();
   }
   moving = false;

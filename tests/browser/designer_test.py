@@ -148,7 +148,9 @@ class Designer(unittest.TestCase):
         self.pointer(*README)
         self.assertNotEqual(self.canvas(), start)
         self.assertEqual(self.canvas(), play("move %d %d" % README))
+        self.assertEqual(self.text("tooltip"), "Read the readme")
         self.pointer(*README, press=True)
+        self.assertEqual(self.text("tooltip"), "")
         self.assertEqual(self.canvas(), play("move %d %d" % README, "down %d %d" % README))
         self.assertIn("opens readme.txt through the shell in D:\\Menu\\", self.text("words"))
 

@@ -364,6 +364,11 @@ EMSCRIPTEN_KEEPALIVE const char* designer_buttons() {
     return hand(rows + "]");
 }
 
+// The text of the tooltip the menu's tooltip control shows now, empty for none.
+EMSCRIPTEN_KEEPALIVE const char* designer_tooltip() {
+    return hand(designer().running ? sim::shownTooltip() : std::string());
+}
+
 // The findings of check on the files of the last start: [{"line","severity","text"}].
 EMSCRIPTEN_KEEPALIVE const char* designer_findings() {
     std::string rows = "[";

@@ -102,6 +102,8 @@ void sendFromOtherProcess(uint32_t message, uintptr_t wParam = 0, intptr_t lPara
 // A screen reader asks the window for its accessible object (delivered as a message sent from
 // another process) and, when child is not 0, does that child's default action.
 void askAccessibleObject(uint32_t child = 0);
+// The text of the tooltip that shows now, or empty when none does.
+std::string shownTooltip();
 // The next GetMessageA fails and returns -1, as it does for an invalid window or record.
 void failNextGetMessage();
 // The next CreateWindowExA fails, as it does when the desktop has no room for another window.

@@ -60,6 +60,13 @@ void tooltipSees(const QueuedMessage& m) {
     }
 }
 
+std::string shownTooltip() {
+    for (const SimTool& tool : world().tools) {
+        if (tool.id == world().tipShown) return tool.text;
+    }
+    return "";
+}
+
 void askAccessibleObject(uint32_t child) {
     world().accessiblePress = child;
     sendFromOtherProcess(wm::getObject, 0, acc::objectClient);
