@@ -26,7 +26,7 @@ bool holdsSpace(const char* text) {
 }  // namespace
 
 void Application::runAction(int32_t index) {
-    lookup(buttonSection(static_cast<uint32_t>(index) + 1).text(), "Action");
+    lookup(buttonSection(static_cast<uint32_t>(index) + 1).text(), keys::action);
     if (currentValue.length() == 0) return;
     String list(currentValue);
     char* item = list.text();

@@ -35,7 +35,7 @@ String buttonSection(uint32_t number) {
 
 void Application::reinitialise() {
     destroyButtons();
-    lookup("Main", "Buttons");
+    lookup("Main", keys::buttons);
     int32_t count = readNumber(currentValue.text());
     reloadAliases();
     // A negative count, or one beyond what a menu can show, builds no buttons.
@@ -62,11 +62,11 @@ void Application::createButtons(uint32_t count) {
         uint32_t failuresBefore = String::allocationFailures();
         int32_t top = 0;
         int32_t left = 0;
-        lookup(section.text(), "Top");
+        lookup(section.text(), keys::top);
         bool found = currentValue.length() > 0;
         if (found) {
             top = readNumber(currentValue.text());
-            lookup(section.text(), "Left");
+            lookup(section.text(), keys::left);
             found = currentValue.length() > 0;
             if (found) left = readNumber(currentValue.text());
         }
@@ -87,7 +87,7 @@ void Application::createButtons(uint32_t count) {
 
 void Application::applyActivateRules() {
     for (uint32_t n = 1; n <= buttonCount; ++n) {
-        lookup(buttonSection(n).text(), "Activate");
+        lookup(buttonSection(n).text(), keys::activate);
         if (currentValue.length() == 0) continue;
         String rules(currentValue);
         applyRules(rules.text());

@@ -126,6 +126,18 @@ constexpr int32_t pictureSlots = 4;
 extern const char* const pictureKeys[pictureSlots];
 // The key of a button's name.
 constexpr const char* tipKey = "Tip";
+// The other keys the menu reads: in [Main], then in a button's section.
+namespace keys {
+constexpr const char* icon = "Icon";
+constexpr const char* showCaption = "ShowCaption";
+constexpr const char* appName = "AppName";
+constexpr const char* background = "BackGround";
+constexpr const char* buttons = "Buttons";
+constexpr const char* top = "Top";
+constexpr const char* left = "Left";
+constexpr const char* action = "Action";
+constexpr const char* activate = "Activate";
+}  // namespace keys
 
 // The section of button number (counted from 1): "Button" followed by the number in decimal.
 String buttonSection(uint32_t number);

@@ -19,7 +19,7 @@ int32_t halfDown(int32_t value) {
 int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     Application& app = *Application::instance();
 
-    app.lookup("Main", "Icon");
+    app.lookup("Main", keys::icon);
     app.currentValue.assign(app.inFolder(app.currentValue.text()));
     IconHandle icon = platform::loadIconFromFile(instance, app.currentValue.text());
 
@@ -33,11 +33,11 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     windowClass.className = className;
     if (!platform::registerClass(windowClass)) return 0;
 
-    app.lookup("Main", "ShowCaption");
+    app.lookup("Main", keys::showCaption);
     bool caption = captionWanted(app.currentValue);
-    app.lookup("Main", "AppName");
+    app.lookup("Main", keys::appName);
     String title(app.currentValue);
-    app.lookup("Main", "BackGround");
+    app.lookup("Main", keys::background);
     app.mainWindow.setup(&app.currentValue, 1, title, caption);
 
     DeviceContext screen = platform::getDC(nullptr);

@@ -89,9 +89,10 @@ void checkActions(CheckContext& c) {
     uint32_t buttons = std::min(c.buttonCount(), c.highestButtonSection());
     for (uint32_t n = 1; n <= buttons; ++n) {
         std::string section = sectionOfButton(n);
-        if (c.answer(section, "Top").value.empty() || c.answer(section, "Left").value.empty())
+        if (c.answer(section, keys::top).value.empty() ||
+            c.answer(section, keys::left).value.empty())
             continue;
-        Answer action = c.answer(section, "Action");
+        Answer action = c.answer(section, keys::action);
         if (action.value.empty()) continue;
         std::vector<Item> items = splitItems(action.value);
         for (size_t i = 0; i < items.size(); ++i) {

@@ -22,7 +22,7 @@ std::string point(int32_t x, int32_t y) {
 }
 
 void reportMissingSections(CheckContext& c, uint32_t first, uint32_t last) {
-    Answer buttons = c.answer("Main", "Buttons");
+    Answer buttons = c.answer("Main", keys::buttons);
     std::string sections =
         first == last ? "[" + sectionOfButton(first) + "]"
                       : "[" + sectionOfButton(first) + "] to [" + sectionOfButton(last) + "]";
@@ -35,8 +35,8 @@ void reportMissingSections(CheckContext& c, uint32_t first, uint32_t last) {
 // Whether the button has a position; reports the keys that hide it.
 bool checkPosition(CheckContext& c, uint32_t n, int32_t header) {
     std::string section = sectionOfButton(n);
-    Answer top = c.answer(section, "Top");
-    Answer left = c.answer(section, "Left");
+    Answer top = c.answer(section, keys::top);
+    Answer left = c.answer(section, keys::left);
     std::string missing;
     if (top.value.empty()) missing = top.found ? "an empty Top" : "no Top";
     if (left.value.empty()) {
@@ -50,7 +50,7 @@ bool checkPosition(CheckContext& c, uint32_t n, int32_t header) {
     }
     for (const Answer* a : {&top, &left}) {
         if (isPlainNumber(a->value, true)) continue;
-        const char* key = a == &top ? "Top" : "Left";
+        const char* key = a == &top ? keys::top : keys::left;
         std::string read = std::to_string(readNumber(a->value.c_str()));
         c.warn(a->offset, std::string(key) + "=" + a->value + " is read as " + read +
                               " (the menu takes only leading digits); write " + key + "=" + read);
@@ -232,7 +232,7 @@ void checkButtons(CheckContext& c) {
         reportMissingSections(c, missingFrom != 0 ? missingFrom : present + 1, count);
 
     if (count > buildLimit) {
-        c.warn(c.answer("Main", "Buttons").offset,
+        c.warn(c.answer("Main", keys::buttons).offset,
                "Buttons=" + std::to_string(count) + " is more than the check builds (" +
                    std::to_string(buildLimit) + "); the pictures and places are not checked");
         return;

@@ -8,9 +8,10 @@
 
 namespace autorun::tool {
 
-const char* const mainKeys[] = {"Icon", "ShowCaption", "AppName", "BackGround", "Buttons", nullptr};
-const char* const buttonKeys[] = {"Top",          "Left",         pictureKeys[0], pictureKeys[1],
-                                  pictureKeys[2], pictureKeys[3], "Action",       "Activate",
+const char* const mainKeys[] = {keys::icon,       keys::showCaption, keys::appName,
+                                keys::background, keys::buttons,     nullptr};
+const char* const buttonKeys[] = {keys::top,      keys::left,     pictureKeys[0], pictureKeys[1],
+                                  pictureKeys[2], pictureKeys[3], keys::action,   keys::activate,
                                   tipKey,         nullptr};
 const char* const pictureRoles[4] = {"normal", "hover", "pressed", "disabled"};
 
@@ -49,7 +50,7 @@ CheckContext::CheckContext(const Options& opts, Application& application, std::s
             (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
             lineStarts_.push_back(static_cast<int32_t>(i + 1));
     }
-    app.lookup("Main", "Buttons");
+    app.lookup("Main", keys::buttons);
     int32_t count = readNumber(app.currentValue.text());
     buttonCount_ = count > 0 ? static_cast<uint32_t>(count) : 0;
     if (app.configText != nullptr) highestSection_ = highestButton(app.configText, visible_);

@@ -223,7 +223,7 @@ void checkSections(CheckContext& c) {
                                  "] is never read: the menu numbers the sections [Button1], "
                                  "[Button2], ... without leading zeros");
         } else if (!readByMenu(c, h.name)) {
-            Answer buttons = c.answer("Main", "Buttons");
+            Answer buttons = c.answer("Main", keys::buttons);
             if (buttons.found && !buttons.value.empty()) {
                 c.warn(h.offset, "[" + h.name + "] lies beyond Buttons=" + buttons.value +
                                      ": the menu never reads it; raise Buttons to " + digits +

@@ -26,8 +26,8 @@ bool holdsInlineComment(const std::string& value) {
 
 // Keys whose value is text that a trailing comment would silently become part of.
 bool takesText(const std::string& key) {
-    return sameName(key, "AppName") || sameName(key, "Action") || sameName(key, "Activate") ||
-           sameName(key, tipKey);
+    return sameName(key, keys::appName) || sameName(key, keys::action) ||
+           sameName(key, keys::activate) || sameName(key, tipKey);
 }
 
 void checkSection(CheckContext& c, const std::string& section, const char* const* keys) {

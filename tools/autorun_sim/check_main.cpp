@@ -13,7 +13,7 @@ std::string absoluteHint(const std::string& value, const std::string& what) {
 }
 
 void checkIcon(CheckContext& c) {
-    Answer icon = c.answer("Main", "Icon");
+    Answer icon = c.answer("Main", keys::icon);
     if (icon.value.empty()) return;
     std::string path = c.inFolder(icon.value);
     if (!c.hostFile(path)) {
@@ -30,7 +30,7 @@ void checkIcon(CheckContext& c) {
 }
 
 void checkBackground(CheckContext& c, int32_t mainHeader) {
-    Answer background = c.answer("Main", "BackGround");
+    Answer background = c.answer("Main", keys::background);
     if (background.value.empty()) {
         c.warn(background.found ? background.offset : mainHeader,
                "no BackGround picture: the window's client area is 0 x 0, so the menu shows no "
@@ -53,7 +53,7 @@ void checkBackground(CheckContext& c, int32_t mainHeader) {
 }
 
 void checkCaption(CheckContext& c) {
-    Answer caption = c.answer("Main", "ShowCaption");
+    Answer caption = c.answer("Main", keys::showCaption);
     if (!caption.found || captionWanted(String(caption.value.c_str())) || caption.value == "0")
         return;
     c.warn(caption.offset, "ShowCaption=" + caption.value +
@@ -62,7 +62,7 @@ void checkCaption(CheckContext& c) {
 }
 
 void checkButtonCount(CheckContext& c, int32_t mainHeader) {
-    Answer buttons = c.answer("Main", "Buttons");
+    Answer buttons = c.answer("Main", keys::buttons);
     if (buttons.value.empty()) {
         if (c.highestButtonSection() == 0) return;
         c.warn(buttons.found ? buttons.offset : mainHeader,

@@ -85,7 +85,7 @@ bool checkRule(CheckContext& c, int32_t at, const std::vector<Item>& items, size
 void checkRules(CheckContext& c) {
     uint32_t buttons = std::min(c.buttonCount(), c.highestButtonSection());
     for (uint32_t n = 1; n <= buttons; ++n) {
-        Answer rules = c.answer(sectionOfButton(n), "Activate");
+        Answer rules = c.answer(sectionOfButton(n), keys::activate);
         if (rules.value.empty()) continue;
         std::vector<Item> items = splitItems(rules.value);
         for (size_t i = 0; i < items.size(); ++i) {

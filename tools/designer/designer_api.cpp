@@ -173,8 +173,8 @@ std::string layoutOf(const Options& options) {
         int32_t header = context.headerOffset(section);
         if (n > 1) rows += ",";
         rows += "{\"headerEnd\":" + std::to_string(header >= 0 ? context.lineEnd(header) : -1) +
-                ",\"left\":" + answerField(context, section, "Left") +
-                ",\"top\":" + answerField(context, section, "Top") + "}";
+                ",\"left\":" + answerField(context, section, keys::left) +
+                ",\"top\":" + answerField(context, section, keys::top) + "}";
     }
     return rows + "]";
 }
