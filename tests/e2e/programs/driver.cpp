@@ -25,10 +25,17 @@ void printText(const char* label, BSTR text) {
 int readAccessible(HWND window, long press) {
     CoInitialize(nullptr);
     IAccessible* object = nullptr;
-    HRESULT got = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                             IID_IAccessible, reinterpret_cast<void**>(&object));
+    HRESULT got = E_FAIL;
+    // The first request of a fresh Wine prefix starts its RPC service and the menu's COM
+    // libraries, which can outlast the call's own timeout on a busy machine; a screen reader
+    // asks again too.
+    for (int attempt = 0; attempt < 10 && (FAILED(got) || object == nullptr); ++attempt) {
+        if (attempt > 0) Sleep(500);
+        got = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&object));
+    }
     if (FAILED(got) || object == nullptr) {
-        std::printf("no object %08lx\n", static_cast<unsigned long>(got));
+        std::fprintf(stderr, "no object %08lx\n", static_cast<unsigned long>(got));
         return 3;
     }
     long count = 0;
