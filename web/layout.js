@@ -1,15 +1,13 @@
-// Moving a button: its Left and Top lines get the new numbers, or are added under its section
-// header when missing; every other byte of the file stays as it was. Which lines answer the
-// keys comes from the menu's own lookup (Menu.layout).
+// Lines the page writes into autorun.ini: a key's line gets its new value, or is added under its
+// section's header when missing; a new section goes at the end. Every other byte of the file
+// stays as it was. Which lines answer the keys comes from the menu's own lookup (Menu.layout).
 
-// text holds one character a byte, so its offsets are the file's.
-export function placeButton(text, place, left, top, eol) {
+// text holds one character a byte, so its offsets are the file's. keys: [key, value, place of
+// the line that answers it or null]. Returns null when a line is missing and so is the header.
+export function setKeys(text, headerEnd, keys, eol) {
   const edits = [];
   const missing = [];
-  for (const [key, value, line] of [
-    ['Left', left, place.left],
-    ['Top', top, place.top],
-  ]) {
+  for (const [key, value, line] of keys) {
     if (!line) {
       missing.push(`${key}=${value}`);
       continue;
@@ -19,10 +17,26 @@ export function placeButton(text, place, left, top, eol) {
     edits.push({ from: offset, to: offset + length, text: old.slice(0, old.indexOf('=') + 1) + value });
   }
   if (missing.length > 0) {
-    if (place.headerEnd < 0) return null;
-    edits.push({ from: place.headerEnd, to: place.headerEnd, text: missing.map((l) => eol + l).join('') });
+    if (headerEnd < 0) return null;
+    edits.push({ from: headerEnd, to: headerEnd, text: missing.map((l) => eol + l).join('') });
   }
   edits.sort((a, b) => b.from - a.from);
   for (const edit of edits) text = text.slice(0, edit.from) + edit.text + text.slice(edit.to);
   return text;
+}
+
+// Moving a button: its Left and Top lines.
+export function placeButton(text, place, left, top, eol) {
+  return setKeys(text, place.headerEnd, [['Left', left, place.left], ['Top', top, place.top]], eol);
+}
+
+// Keys of [Main] (main: Menu.layout().main); a file without the section gets it at the top.
+export function setMainKeys(text, main, keys, eol) {
+  return setKeys(text, main.headerEnd, keys, eol) ?? setKeys(`[Main]${eol}${text}`, 6, keys.map(([k, v]) => [k, v, null]), eol);
+}
+
+// A section with its lines, after the last line of the file.
+export function appendSection(text, name, lines, eol) {
+  const end = text === '' || text.endsWith('\n') || text.endsWith('\r') ? '' : eol;
+  return `${text}${end}[${name}]${eol}${lines.join(eol)}${eol}`;
 }

@@ -1,10 +1,13 @@
 // The designer page: opens a menu folder, runs the menu's own code on it, and keeps the preview,
 // the plain account of each click, the findings of check, the registry and the file in step.
+import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
 import { placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
+import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
+import { MenuFolder } from './menu_folder.js';
 import { plainWords } from './plain_words.js';
 
 const $ = (id) => document.getElementById(id);
@@ -16,10 +19,12 @@ const page = {
   menu: null,
   iniPath: 'autorun.ini',
   loaded: null, // the bytes as opened
+  folder: new MenuFolder(), // every file of the menu folder; autorun.ini is the text box's
   lines: [],
   codePage: '1252',
-  places: [], // per button, where its lines are in the file the menu runs on
+  layout: { main: { headerEnd: -1 }, next: 1, buttons: [] }, // where the lines are that the page writes
   placesFresh: false, // false from a change of the file until the menu runs on it
+  applying: null, // the run of the menu on an edit, while it lasts
   moved: null, // a button moved in layout mode and not yet written: { index, left, top }
   buttons: [],
   drag: null,
@@ -159,7 +164,7 @@ async function restart() {
   setState('busy');
   newEvent();
   await page.menu.start();
-  page.places = page.menu.layout();
+  page.layout = page.menu.layout();
   page.placesFresh = true;
   if (page.moved) writeMove();
   render();
@@ -182,6 +187,7 @@ async function open(folder) {
   page.menu.clearFolder();
   for (const { path, bytes } of menu.files) page.menu.putFile(path, bytes);
   page.iniPath = menu.ini.path;
+  page.folder = new MenuFolder(folder.name, menu.files);
   page.loaded = menu.ini.bytes;
   page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
   page.selected = -1;
@@ -189,7 +195,8 @@ async function open(folder) {
   textBox.value = shownText(page.lines);
   $('trace').textContent = '';
   $('save').disabled = false;
-  $('status').textContent = `${folder.name || 'menu'}: ${menu.files.length} files`;
+  $('making').disabled = false;
+  $('status').textContent = page.folder.describe();
   await restart();
   performance.mark('first-frame');
   performance.measure('open', 'open-start');
@@ -209,7 +216,21 @@ async function applyEdit() {
 function scheduleEdit() {
   page.placesFresh = false;
   clearTimeout(page.editTimer);
-  page.editTimer = setTimeout(applyEdit, editDelay);
+  page.editTimer = setTimeout(() => (page.applying = applyEdit()), editDelay);
+}
+
+// Resolves once the menu and check run on the file as the text box shows it.
+async function current() {
+  clearTimeout(page.editTimer);
+  await page.applying;
+  if (!page.placesFresh) await applyEdit();
+}
+
+function showText(text) {
+  page.lines = splitLines(text);
+  const scroll = textBox.scrollTop;
+  textBox.value = shownText(page.lines);
+  textBox.scrollTop = scroll;
 }
 
 textBox.addEventListener('input', () => {
@@ -234,12 +255,9 @@ function moveButton(index, left, top) {
 function writeMove() {
   const { index, left, top } = page.moved;
   page.moved = null;
-  const text = placeButton(fileText(), page.places[index], left, top, usualEnd(page.lines));
+  const text = placeButton(fileText(), page.layout.buttons[index], left, top, usualEnd(page.lines));
   if (text === null) return;
-  page.lines = splitLines(text);
-  const scroll = textBox.scrollTop;
-  textBox.value = shownText(page.lines);
-  textBox.scrollTop = scroll;
+  showText(text);
   scheduleEdit();
 }
 
@@ -379,13 +397,7 @@ $('codepage').addEventListener('change', (event) => {
   }
 });
 
-$('save').addEventListener('click', () => {
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([fileBytes().bytes], { type: 'application/octet-stream' }));
-  link.download = 'autorun.ini';
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
-});
+$('save').addEventListener('click', () => offer(fileBytes().bytes, 'autorun.ini'));
 
 $('alt-f4').addEventListener('click', async () => {
   if (!page.menu.running) return;
@@ -411,6 +423,24 @@ $('regfile').addEventListener('change', async (event) => {
   const error = page.menu.loadRegistry(new Uint8Array(await file.arrayBuffer()));
   if (error) say(`${file.name} cannot be read: ${error}`, true);
   if (page.loaded) await restart();
+});
+
+makingMenus(page, {
+  open,
+  say,
+  current,
+  fileBytes,
+  // The file becomes text, and the menu and check run on it.
+  write: async (text) => {
+    showText(text);
+    await applyEdit();
+  },
+  newCodePage: (codePage) => {
+    $('codepage').value = codePage;
+    $('codepage').dispatchEvent(new Event('change'));
+  },
+  eol: () => usualEnd(page.lines),
+  text: fileText,
 });
 
 page.menu = await Menu.load();

@@ -159,24 +159,37 @@ std::string answerField(CheckContext& context, const std::string& section, const
     return "[" + std::to_string(answer.offset) + "," + std::to_string(answer.line.size()) + "]";
 }
 
-// For each button, where its section's header line ends and which lines answer Left and Top,
-// as [offset, length] in bytes: what the layout mode rewrites.
+int32_t headerEnd(CheckContext& context, const std::string& section) {
+    int32_t header = context.headerOffset(section);
+    return header >= 0 ? context.lineEnd(header) : -1;
+}
+
+// Where the lines are that the page rewrites, as [offset, length] in bytes, and where each
+// section's header line ends: BackGround and Buttons of [Main]; Left and Top of each button;
+// the number a new button takes, the first above Buttons whose section does not exist; and the
+// AppName the menu reads (null without one), which the page writes into autorun.inf.
 std::string layoutOf(const Options& options) {
     Application app;
     std::string bytes;
     if (app.configText != nullptr) bytes = app.configText;
     CheckContext context(options, app, bytes);
-    std::string rows = "[";
+    Answer appName = context.answer("Main", keys::appName);
+    uint32_t next = context.buttonCount() + 1;
+    while (context.headerOffset(sectionOfButton(next)) >= 0) ++next;
+    std::string rows = "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
+                       ",\"background\":" + answerField(context, "Main", keys::background) +
+                       ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
+                       ",\"appName\":" + (appName.found ? jsonText(appName.value) : "null") +
+                       "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
     uint32_t count = std::min<uint32_t>(context.buttonCount(), maxButtons);
     for (uint32_t n = 1; n <= count; ++n) {
         std::string section = sectionOfButton(n);
-        int32_t header = context.headerOffset(section);
         if (n > 1) rows += ",";
-        rows += "{\"headerEnd\":" + std::to_string(header >= 0 ? context.lineEnd(header) : -1) +
+        rows += "{\"headerEnd\":" + std::to_string(headerEnd(context, section)) +
                 ",\"left\":" + answerField(context, section, keys::left) +
                 ",\"top\":" + answerField(context, section, keys::top) + "}";
     }
-    return rows + "]";
+    return rows + "]}";
 }
 
 const char* hand(std::string text) {
@@ -386,7 +399,8 @@ EMSCRIPTEN_KEEPALIVE const char* designer_aliases() {
     return hand(designer().aliases);
 }
 
-// Per button: {"headerEnd", "left", "top"}, the places of the lines the layout mode rewrites.
+// {"main": {"headerEnd", "background", "buttons", "appName"}, "next", "buttons": [{"headerEnd",
+// "left", "top"}]}: the places of the lines the page rewrites, and the number of a new button.
 EMSCRIPTEN_KEEPALIVE const char* designer_layout() {
     return hand(designer().layout);
 }
