@@ -32,7 +32,8 @@ export function placeButton(text, place, left, top, eol) {
 
 // Keys of [Main] (main: Menu.layout().main); a file without the section gets it at the top.
 export function setMainKeys(text, main, keys, eol) {
-  return setKeys(text, main.headerEnd, keys, eol) ?? setKeys(`[Main]${eol}${text}`, 6, keys.map(([k, v]) => [k, v, null]), eol);
+  const missing = keys.map(([key, value]) => [key, value, null]);
+  return setKeys(text, main.headerEnd, keys, eol) ?? setKeys(`[Main]${eol}${text}`, '[Main]'.length, missing, eol);
 }
 
 // A section with its lines, after the last line of the file.

@@ -33,10 +33,12 @@ export function makingMenus(page, edit) {
       await edit.current();
       for (const file of files) {
         const path = file.webkitRelativePath || file.name;
-        if (path.toLowerCase() === page.iniPath.toLowerCase()) edit.say(`${path} was left out: the text on the page is the menu's autorun.ini.`, true);
+        if (path.toLowerCase() === page.iniPath.toLowerCase())
+          edit.say(`${path} was left out: the text on the page is the menu's autorun.ini.`, true);
         else if (file.size > largestFile) edit.say(`${path} is over the 64 MiB the page takes: it was left out.`, true);
         else put(path, new Uint8Array(await file.arrayBuffer()));
       }
+      // The menu and check run again: a program or picture a line names may be there now.
       await edit.write(edit.text());
     });
   }
@@ -101,8 +103,9 @@ export function makingMenus(page, edit) {
     const n = page.layout.next;
     const lines = [`Left=${left}`, `Top=${top}`];
     for (const [state, key] of Object.entries(pictureKeys)) {
-      const path = page.folder.nameFor(`pictures/button${n}${state === 'normal' ? '' : `-${state}`}.bmp`, `Button${n} ${state}`);
-      put(path, bmpFile(pictures[state]), `Button${n} ${state}`);
+      const source = `Button${n} ${state}`;
+      const path = page.folder.nameFor(`pictures/button${n}${state === 'normal' ? '' : `-${state}`}.bmp`, source);
+      put(path, bmpFile(pictures[state]), source);
       lines.push(`${key}=${windowsPath(path)}`);
     }
     // A "[" would end the section, a line end the value.
@@ -117,18 +120,22 @@ export function makingMenus(page, edit) {
     const errors = page.menu.findings().filter((f) => f.severity === 'error');
     if (errors.length > 0) {
       const list = errors.map((f) => (f.line > 0 ? `line ${f.line}: ${f.text}` : f.text)).join('\n');
-      if (!confirm(`check finds ${errors.length} error${errors.length > 1 ? 's' : ''} in this menu:\n\n${list}\n\nMake the zip all the same?`)) {
+      const count = `${errors.length} error${errors.length > 1 ? 's' : ''}`;
+      if (!confirm(`check finds ${count} in this menu:\n\n${list}\n\nMake the zip all the same?`)) {
         edit.say('No zip was made: check the errors listed under the file.');
         return;
       }
     }
     const program = await menuProgram();
     if (!program) {
-      const own = page.folder.has('autorun.exe') ? "it holds the folder's own autorun.exe" : 'it lacks autorun.exe: put one into the folder before you hand it over';
-      edit.say(`This page was built without autorun.exe (build the mingw preset, then the wasm preset), so ${own}.`, true);
+      const own = page.folder.has('autorun.exe')
+        ? "it holds the folder's own autorun.exe"
+        : 'it lacks autorun.exe: put one into the folder before you hand it over';
+      edit.say(`This page was built without autorun.exe (build the mingw preset, then the wasm one), so ${own}.`, true);
     }
     const ini = { path: page.iniPath, bytes: edit.fileBytes().bytes };
     const files = [...page.folder.files().filter((f) => f.path.toLowerCase() !== ini.path.toLowerCase()), ini];
-    offer(menuZip(files, program, autorunInf(page.layout.main.appName, page.codePage)), `${page.folder.name || 'menu'}.zip`);
+    const inf = autorunInf(page.layout.main.appName, page.codePage);
+    offer(menuZip(files, program, inf), `${page.folder.name || 'menu'}.zip`);
   });
 }
