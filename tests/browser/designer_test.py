@@ -2,7 +2,7 @@
 autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
 bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
 
-import base64, contextlib, functools, io, struct, subprocess, sys, tempfile, time, unittest, zipfile
+import base64, contextlib, functools, io, struct, subprocess, sys, tempfile, time, unittest, zipfile, zlib
 from pathlib import Path
 
 from selenium.common.exceptions import NoAlertPresentException
@@ -297,7 +297,11 @@ class Designer(unittest.TestCase):
 
         work = Path(self.work.name)
         shoot(work / "logo.png")
-        (work / "logo.jpg").write_bytes((work / "logo.png").read_bytes())
+        png = (work / "logo.png").read_bytes()  # with a gamma of 1.0, which the page must not apply
+        gamma = b"gAMA" + (100000).to_bytes(4, "big")
+        png = png[:33] + (4).to_bytes(4, "big") + gamma + zlib.crc32(gamma).to_bytes(4, "big") + png[33:]
+        (work / "logo.png").write_bytes(png)
+        (work / "logo.jpg").write_bytes(png)
         (work / "tools").mkdir()
         (work / "tools" / "setup.exe").write_bytes(b"MZ setup")
         (work / "l\u00e4s mig.txt").write_bytes(b"read me")
