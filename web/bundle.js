@@ -2,7 +2,6 @@
 // folder, the menu program of this build, and an autorun.inf unless the folder has its own.
 // Names are stored as UTF-8, flagged so where they leave ASCII.
 import { encode } from './codepage.js';
-import { zipSync } from './fflate.js';
 
 // The autorun.exe staged beside the page by the build, or null when the build had none.
 export async function menuProgram() {
@@ -17,8 +16,10 @@ export function autorunInf(appName, codePage) {
   return encode(lines.map((l) => `${l}\r\n`).join(''), codePage).bytes;
 }
 
-// files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written.
-export function menuZip(files, program, inf) {
+// files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written. The zip
+// writer is fetched the first time, so that it does not delay the page's start.
+export async function menuZip(files, program, inf) {
+  const { zipSync } = await import('./fflate.js');
   const entries = {};
   const has = (name) => files.some((f) => f.path.toLowerCase() === name);
   for (const { path, bytes } of files) if (!(program && path.toLowerCase() === 'autorun.exe')) entries[path] = bytes;

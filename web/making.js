@@ -136,6 +136,6 @@ export function makingMenus(page, edit) {
     const ini = { path: page.iniPath, bytes: edit.fileBytes().bytes };
     const files = [...page.folder.files().filter((f) => f.path.toLowerCase() !== ini.path.toLowerCase()), ini];
     const inf = autorunInf(page.layout.main.appName, page.codePage);
-    offer(menuZip(files, program, inf), `${page.folder.name || 'menu'}.zip`);
+    offer(await menuZip(files, program, inf), `${page.folder.name || 'menu'}.zip`);
   });
 }
