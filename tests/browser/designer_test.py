@@ -1,6 +1,7 @@
 """The designer page in headless Chromium, driven with real pointer and key input: its preview against
-autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
-bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
+autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save, bad
+input, and a menu made on the page from nothing down to its zip. Usage: designer_test.py
+SITE_FOLDER AUTORUN_SIM"""
 
 import base64, contextlib, functools, io, struct, subprocess, sys, tempfile, time, unittest, zipfile, zlib
 from pathlib import Path
