@@ -164,6 +164,74 @@ int32_t headerEnd(CheckContext& context, const std::string& section) {
     return header >= 0 ? context.lineEnd(header) : -1;
 }
 
+std::string range(size_t from, size_t to) {
+    return "[" + std::to_string(from) + "," + std::to_string(to) + "]";
+}
+
+// The items of a button's Activate value as the menu reads them: how many there are and, for
+// each rule (an item with a verb the menu knows and a digit after BUTTON), its bytes [from, to)
+// in the file, the bytes to cut to take it out, the offset of the digit, the verb, the button it
+// names, its alias, and whether the menu applies it (the walk stops at the first item that ends
+// the button's rules, and skips a rule without its alias or whose button does not exist).
+std::string rulesOf(const Answer& activate, uint32_t count) {
+    std::string rows = "[";
+    if (!activate.found || activate.value.empty()) return "{\"count\":0,\"rules\":[]}";
+    int32_t items = 0;
+    size_t value = static_cast<size_t>(activate.offset) + activate.line.rfind(activate.value);
+    String list(activate.value.c_str());
+    char* base = list.text();
+    char* item = base;
+    while (item != nullptr) {
+        size_t from = static_cast<size_t>(item - base);
+        char* next = cutItem(item);
+        ++items;
+        std::string raw = item;
+        int32_t n = 0;
+        String* words = itemWords(item, n);
+        ActivateRule rule = readRule(n, words);
+        if (rule.stop == RuleStop::none && rule.target > 0) {
+            size_t verb = raw.find(words[0].text());
+            size_t target = raw.find(words[1].text(), verb + words[0].length()) + 6;
+            bool applied = rule.target <= count && rule.alias != nullptr;
+            if (rows.size() > 1) rows += ",";
+            // Taking the rule out takes a "|" beside it too: the one after it, or before the last.
+            size_t to = next != nullptr ? static_cast<size_t>(next - base) : from + raw.size();
+            size_t cut = next == nullptr && from > 0 ? from - 1 : from;
+            rows += "{\"range\":" + range(value + from, value + from + raw.size()) +
+                    ",\"cut\":" + range(value + cut, value + to) +
+                    ",\"digit\":" + std::to_string(value + from + target) +
+                    ",\"enable\":" + (rule.enable ? "true" : "false") +
+                    ",\"target\":" + std::to_string(rule.target) +
+                    ",\"alias\":" + jsonText(rule.alias != nullptr ? rule.alias : "") +
+                    ",\"applied\":" + (applied ? "true" : "false") + "}";
+        }
+        delete[] words;
+        if (rule.stop != RuleStop::none) break;
+        item = next;
+    }
+    return "{\"count\":" + std::to_string(items) + ",\"rules\":" + rows + "]}";
+}
+
+// A button's section as the menu finds it: the "[" of its header, the bytes of the number in
+// it, where the section ends (the next "[" or the end of the file), its Left, Top, Tip and
+// Activate lines and the rules of its Activate value.
+std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
+    std::string section = sectionOfButton(n);
+    int32_t header = context.headerOffset(section);
+    size_t end = static_cast<size_t>(context.app.sectionEnd);
+    size_t number = static_cast<size_t>(header) + 7;
+    Answer tip = context.answer(section, tipKey);
+    Answer activate = context.answer(section, keys::activate);
+    return "{\"headerEnd\":" + std::to_string(headerEnd(context, section)) +
+           ",\"header\":" + std::to_string(header) + ",\"end\":" + std::to_string(end) +
+           ",\"number\":" + range(number, number + std::to_string(n).size()) +
+           ",\"left\":" + answerField(context, section, keys::left) +
+           ",\"top\":" + answerField(context, section, keys::top) +
+           ",\"tip\":" + jsonText(tip.value) +
+           ",\"activate\":" + answerField(context, section, keys::activate) +
+           ",\"activateItems\":" + rulesOf(activate, count) + "}";
+}
+
 // Where the lines are that the page rewrites, as [offset, length] in bytes, and where each
 // section's header line ends: BackGround and Buttons of [Main]; Left and Top of each button;
 // the number a new button takes, the first above Buttons whose section does not exist; and the
@@ -183,11 +251,8 @@ std::string layoutOf(const Options& options) {
                        "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
     uint32_t count = std::min<uint32_t>(context.buttonCount(), maxButtons);
     for (uint32_t n = 1; n <= count; ++n) {
-        std::string section = sectionOfButton(n);
         if (n > 1) rows += ",";
-        rows += "{\"headerEnd\":" + std::to_string(headerEnd(context, section)) +
-                ",\"left\":" + answerField(context, section, keys::left) +
-                ",\"top\":" + answerField(context, section, keys::top) + "}";
+        rows += buttonPlaces(context, n, count);
     }
     return rows + "]}";
 }
@@ -400,7 +465,8 @@ EMSCRIPTEN_KEEPALIVE const char* designer_aliases() {
 }
 
 // {"main": {"headerEnd", "background", "buttons", "appName"}, "next", "buttons": [{"headerEnd",
-// "left", "top"}]}: the places of the lines the page rewrites, and the number of a new button.
+// "header", "end", "number", "left", "top", "tip", "activate", "activateItems"}]}: the places of
+// the lines the page rewrites, the number of a new button, and each button's rules.
 EMSCRIPTEN_KEEPALIVE const char* designer_layout() {
     return hand(designer().layout);
 }
