@@ -2,9 +2,24 @@
 // section's header when missing; a new section goes at the end. Every other byte of the file
 // stays as it was. Which lines answer the keys comes from the menu's own lookup (Menu.layout).
 
-// text holds one character a byte, so its offsets are the file's. keys: [key, value, place of
-// the line that answers it or null]. Returns null when a line is missing and so is the header.
-export function setKeys(text, headerEnd, keys, eol) {
+// Replaces [from, to) of text by each edit's text, from the last edit to the first; edits that
+// only cut and overlap are taken as one.
+export function applyEdits(text, edits) {
+  const sorted = [...edits].sort((a, b) => a.from - b.from);
+  const merged = [];
+  for (const edit of sorted) {
+    const last = merged.at(-1);
+    if (last && edit.from < last.to && !edit.text && !last.text) last.to = Math.max(last.to, edit.to);
+    else merged.push({ ...edit });
+  }
+  for (const edit of merged.reverse()) text = text.slice(0, edit.from) + edit.text + text.slice(edit.to);
+  return text;
+}
+
+// The edits that give keys their values. text holds one character a byte, so its offsets are the
+// file's. keys: [key, value, place of the line that answers it or null]. Null when a line is
+// missing and so is the header.
+export function keyEdits(text, headerEnd, keys, eol) {
   const edits = [];
   const missing = [];
   for (const [key, value, line] of keys) {
@@ -20,9 +35,12 @@ export function setKeys(text, headerEnd, keys, eol) {
     if (headerEnd < 0) return null;
     edits.push({ from: headerEnd, to: headerEnd, text: missing.map((l) => eol + l).join('') });
   }
-  edits.sort((a, b) => b.from - a.from);
-  for (const edit of edits) text = text.slice(0, edit.from) + edit.text + text.slice(edit.to);
-  return text;
+  return edits;
+}
+
+export function setKeys(text, headerEnd, keys, eol) {
+  const edits = keyEdits(text, headerEnd, keys, eol);
+  return edits && applyEdits(text, edits);
 }
 
 // Moving a button: its Left and Top lines.

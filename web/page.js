@@ -3,6 +3,7 @@
 import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
+import { buttonList } from './button_list.js';
 import { placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
 import { makingMenus } from './making.js';
@@ -26,6 +27,8 @@ const page = {
   placesFresh: false, // false from a change of the file until the menu runs on it
   applying: null, // the run of the menu on an edit, while it lasts
   moved: null, // a button moved in layout mode and not yet written: { index, left, top }
+  written: new Map(), // index to { left, top }: moves written that the menu has not yet run on
+  history: [], // the file before each of the page's own edits, for Undo
   buttons: [],
   drag: null,
   selected: -1,
@@ -69,7 +72,10 @@ function render() {
   if (image) canvas.getContext('2d').putImageData(image, 0, 0);
   $('caption').hidden = !info.exists || !info.caption;
   $('caption').textContent = info.title ?? '';
+  // The menu draws the file as it last ran on it; the moves written since and the one waiting
+  // for the places of its lines show where the button is now.
   page.buttons = menu.running ? menu.buttons() : [];
+  for (const [index, moved] of page.written) place(page.buttons[index], moved);
   if (page.moved) place(page.buttons[page.moved.index], page.moved);
   const lines = menu.trace();
   if (lines.length > 0) {
@@ -167,6 +173,7 @@ async function restart() {
   page.layout = page.menu.layout();
   page.placesFresh = true;
   if (page.moved) writeMove();
+  buttons.show();
   render();
   renderFindings();
   renderRegistry();
@@ -192,6 +199,8 @@ async function open(folder) {
   page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
   page.selected = -1;
   page.moved = null;
+  page.written.clear();
+  page.history = [];
   textBox.value = shownText(page.lines);
   $('trace').textContent = '';
   $('save').disabled = false;
@@ -207,9 +216,11 @@ async function applyEdit() {
   performance.mark('edit-start');
   const { bytes, missing } = fileBytes();
   if (missing > 0) say(`${missing} characters are not in code page ${page.codePage}: they are written as "?".`, true);
+  const ran = [...page.written];
   await page.menu.stop();
   page.menu.putFile(page.iniPath, bytes);
   await restart();
+  for (const [index, moved] of ran) if (page.written.get(index) === moved) page.written.delete(index);
   performance.measure('edit', 'edit-start');
 }
 
@@ -226,7 +237,21 @@ async function current() {
   if (!page.placesFresh) await applyEdit();
 }
 
+// The page's own edits run one after another, each once the menu has run on the file as it
+// stands, so that the places of the lines it changes are known.
+let edits = Promise.resolve();
+function queued(change) {
+  const run = edits.then(async () => {
+    await current();
+    await change();
+  });
+  edits = run.catch(() => {});
+  return run;
+}
+
+// The text box gets text; the places of lines are unknown until the menu runs on it.
 function showText(text) {
+  page.placesFresh = false;
   page.lines = splitLines(text);
   const scroll = textBox.scrollTop;
   textBox.value = shownText(page.lines);
@@ -253,12 +278,40 @@ function moveButton(index, left, top) {
 }
 
 function writeMove() {
-  const { index, left, top } = page.moved;
+  const moved = page.moved;
   page.moved = null;
-  const text = placeButton(fileText(), page.layout.buttons[index], left, top, usualEnd(page.lines));
+  const text = placeButton(fileText(), page.layout.buttons[moved.index], moved.left, moved.top, usualEnd(page.lines));
   if (text === null) return;
+  page.history.push(fileText());
+  page.written.set(moved.index, moved);
   showText(text);
   scheduleEdit();
+}
+
+// The file becomes text, and the menu and check run on it, as one edit of the page.
+async function write(text) {
+  if (text !== fileText()) page.history.push(fileText());
+  page.written.clear();
+  showText(text);
+  await applyEdit();
+}
+
+// Takes back the page's last edit of the file.
+function undo() {
+  return queued(async () => {
+    const text = page.history.pop();
+    if (text === undefined) return;
+    page.moved = null;
+    page.written.clear();
+    showText(text);
+    await applyEdit();
+  });
+}
+
+function select(index) {
+  page.selected = index;
+  buttons.show();
+  render();
 }
 
 // The tip the menu's tooltip control shows, a little below the pointer as Windows places it.
@@ -313,9 +366,8 @@ canvas.addEventListener('mousemove', (event) => {
 canvas.addEventListener('mousedown', async (event) => {
   const point = pointerAt(event);
   if (layoutMode()) {
-    page.selected = buttonAt(point);
-    page.drag = page.selected >= 0 ? { ...point, dx: 0, dy: 0 } : null;
-    render();
+    page.drag = buttonAt(point) >= 0 ? { ...point, dx: 0, dy: 0 } : null;
+    select(buttonAt(point));
     return;
   }
   if (!page.menu.running) return;
@@ -346,6 +398,11 @@ const virtualKeys = { Tab: 0x09, Enter: 0x0d, ' ': 0x20, ArrowLeft: 0x25, ArrowU
 async function onKey(event) {
   const down = event.type === 'keydown';
   if (layoutMode()) {
+    if (down && event.key === 'Delete' && page.selected >= 0) {
+      event.preventDefault();
+      buttons.remove();
+      return;
+    }
     const step = nudges[event.key];
     const button = page.buttons[page.selected];
     if (!down || !step || !button) return;
@@ -425,16 +482,22 @@ $('regfile').addEventListener('change', async (event) => {
   if (page.loaded) await restart();
 });
 
+$('undo').addEventListener('click', undo);
+// Ctrl+Z in the text box is the text box's own.
+document.addEventListener('keydown', (event) => {
+  if (!event.ctrlKey || event.key.toLowerCase() !== 'z' || event.target.closest('input, textarea, select')) return;
+  event.preventDefault();
+  undo();
+});
+
+const buttons = buttonList(page, { queued, write, text: fileText, eol: () => usualEnd(page.lines), say, select });
+
 makingMenus(page, {
   open,
   say,
   current,
   fileBytes,
-  // The file becomes text, and the menu and check run on it.
-  write: async (text) => {
-    showText(text);
-    await applyEdit();
-  },
+  write,
   newCodePage: (codePage) => {
     $('codepage').value = codePage;
     $('codepage').dispatchEvent(new Event('change'));
