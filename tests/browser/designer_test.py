@@ -229,13 +229,64 @@ class Designer(unittest.TestCase):
         with self.crlf_demo() as ini:
             self.driver.find_element(By.ID, "layout-mode").click()
             canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
+            # A click and a nudge (by a pixel) right after the drag, before the menu ran on it.
             ActionChains(self.driver).move_to_element_with_offset(canvas, README[0] - 240, README[1] - 176) \
-                .click_and_hold().move_by_offset(7, 5).release().perform()
-            self.until(lambda: "Top=177" in self.js("return document.getElementById('text').value"), "the new Top")
-            canvas.send_keys(Keys.ARROW_RIGHT)  # nudges it by a pixel
-            self.until(lambda: "Left=118" in self.js("return document.getElementById('text').value"), "the nudge")
+                .click_and_hold().move_by_offset(7, 5).release().click().send_keys(Keys.ARROW_RIGHT).perform()
+            self.until(lambda: "Left=118" in self.ini_text(), "the nudge")
+            canvas.send_keys(Keys.ARROW_DOWN)
+            self.until(lambda: "Top=178" in self.ini_text(), "the second nudge")
             self.settle(before)
-            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=177\r\nLeft=118"))
+            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=178\r\nLeft=118"))
+
+    def ini_text(self):
+        return self.js("return document.getElementById('text').value")
+
+    def test_deleting_a_button_renumbers_its_rules_and_undo_takes_it_back(self):
+        with self.crlf_demo() as ini:
+            self.driver.find_element(By.ID, "layout-mode").click()
+            before = self.frames()
+            self.pointer(*INSTALL, press=True)
+            ActionChains(self.driver).send_keys(Keys.DELETE).perform()
+            self.until(lambda: "Buttons=3" in self.ini_text(), "the deletion")
+            self.settle(before)
+            install = ini[ini.index(b"[Button1]"):ini.index(b"[Button2]")]
+            expected = ini.replace(install, b"").replace(b"Buttons=4", b"Buttons=3") \
+                .replace(b"Activate=ENABLE BUTTON3 InstallDir|DISABLE BUTTON1 InstallDir", b"Activate=ENABLE BUTTON2 InstallDir")
+            for n in (2, 3, 4):
+                expected = expected.replace(b"[Button%d]" % n, b"[Button%d]" % (n - 1))
+            self.assertEqual(self.saved(), expected)
+            self.assertIn('The rule "DISABLE BUTTON1 InstallDir" of [Button2] named the deleted button: it was removed.',
+                          self.text("messages"))
+            self.assertEqual([li.text for li in self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")],
+                             ["Read the readme", "Start the installed demo", "Close this menu"])
+            ActionChains(self.driver).key_down(Keys.CONTROL).send_keys("z").key_up(Keys.CONTROL).perform()
+            self.until(lambda: "Buttons=4" in self.ini_text(), "the undo")
+            self.assertEqual(self.saved(), ini)
+
+    def test_moving_a_button_swaps_numbers_and_stops_at_nine(self):
+        with tempfile.TemporaryDirectory() as folder:
+            ini = crlf_menu(Path(folder)).replace(b"Buttons=4", b"Buttons=10")
+            for n in range(5, 11):  # rules of 5 and 6 on button 4: the later one decides
+                rule = {5: b"ENABLE BUTTON4 InstallDir", 6: b"DISABLE BUTTON4 InstallDir", 10: b"DISABLE BUTTON9 InstallDir"}
+                ini += b"[Button%d]\r\nTop=%d\r\nLeft=300\r\nNABitmap=pictures\\close-normal.bmp\r\n" % (n, 20 * n)
+                ini += b"Activate=%s\r\n" % rule[n] if n in rule else b""
+            (Path(folder) / "autorun.ini").write_bytes(ini)
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            item = lambda n: self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[n - 1]  # noqa: E731
+            item(9).click()
+            self.driver.find_element(By.ID, "button-down").click()
+            self.until(lambda: "cannot become button 10" in self.text("messages"), "the refusal")
+            self.assertEqual(self.saved(), ini)
+            before = self.frames()
+            item(5).click()
+            self.driver.find_element(By.ID, "button-down").click()
+            self.until(lambda: "decides whether button 4" in self.text("messages"), "the note")
+            self.settle(before)
+            swapped = ini.replace(b"[Button5]", b"[Button#]").replace(b"[Button6]", b"[Button5]").replace(b"[Button#]", b"[Button6]")
+            self.assertEqual(self.saved(), swapped)
+            self.assertIn('"ENABLE BUTTON4 InstallDir" of [Button6], no longer "DISABLE BUTTON4 InstallDir" of [Button5]', self.text("messages"))
 
     def test_bad_input_gets_a_message_and_loses_nothing(self):
         cases = [  # files of the folder, words of the message
