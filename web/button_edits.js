@@ -5,6 +5,8 @@ import { applyEdits, keyEdits } from './layout.js';
 
 // The menu reads one digit after BUTTON, so a rule can name buttons 1 to 9 only.
 const lastNamed = 9;
+// How far a copy of a button is drawn from it, right and down.
+const copyOffset = 8;
 
 // Each edit returns { text, notes } or { refused } with the reason.
 
@@ -64,13 +66,17 @@ export function swapButtons(text, layout, n, eol) {
   return { ...result, swapped: n, before };
 }
 
-// A copy of button n's section as the last button.
-export function duplicateButton(text, layout, n, eol) {
+// A copy of button n's section as the last button, drawn a little below and right of it
+// (shown: the button as drawn, { left, top }).
+export function duplicateButton(text, layout, n, eol, shown) {
   const count = layout.buttons.length;
   if (layout.next !== count + 1) return { refused: `[Button${count + 1}] is in the file already, past Buttons: the copy would not be its own button.` };
   const button = layout.buttons[n - 1];
+  const inSection = (place) => place && [place[0] - button.header, place[1]];
   const section = text.slice(button.header, button.end);
-  const copy = text.slice(button.header, button.number[0]) + String(count + 1) + section.slice(button.number[1] - button.header);
+  const placed = [['Left', shown.left + copyOffset, inSection(button.left)], ['Top', shown.top + copyOffset, inSection(button.top)]];
+  const [from, to] = button.number.map((offset) => offset - button.header);
+  const copy = applyEdits(section, [{ from, to, text: String(count + 1) }, ...keyEdits(section, button.headerEnd - button.header, placed, eol)]);
   const counted = keyEdits(text, layout.main.headerEnd, [['Buttons', count + 1, layout.main.buttons]], eol) ?? [];
   const withCount = applyEdits(text, counted);
   const gap = withCount === '' || lineEndAt(withCount, withCount.length - 1) ? '' : eol;

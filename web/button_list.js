@@ -14,7 +14,7 @@ export function buttonList(page, edit) {
     edit.queued(async () => {
       const index = page.selected;
       if (index < 0 || index >= page.layout.buttons.length) return;
-      const result = make(edit.text(), page.layout, index + 1, edit.eol());
+      const result = make(edit.text(), page.layout, index + 1, edit.eol(), page.buttons[index]);
       if (result.refused) {
         edit.say(result.refused, true);
         return;
@@ -37,6 +37,7 @@ export function buttonList(page, edit) {
     remove,
     // The list as the menu last read the file.
     show() {
+      if (page.selected >= page.layout.buttons.length) page.selected = -1;
       const items = page.layout.buttons.map((button, i) => {
         const li = document.createElement('li');
         li.textContent = button.tip || `Button ${i + 1}`;

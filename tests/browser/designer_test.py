@@ -263,6 +263,17 @@ class Designer(unittest.TestCase):
             self.until(lambda: "Buttons=4" in self.ini_text(), "the undo")
             self.assertEqual(self.saved(), ini)
 
+    def test_a_duplicate_is_the_last_button_a_little_below_its_original(self):
+        with self.crlf_demo() as ini:
+            before = self.frames()
+            self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[3].click()
+            self.driver.find_element(By.ID, "button-duplicate").click()
+            self.until(lambda: "Buttons=5" in self.ini_text(), "the copy")
+            self.settle(before)
+            close = ini[ini.index(b"[Button4]"):]
+            copy = close.replace(b"[Button4]", b"[Button5]").replace(b"Top=280\r\nLeft=110", b"Top=288\r\nLeft=118")
+            self.assertEqual(self.saved(), ini.replace(b"Buttons=4", b"Buttons=5") + copy)
+
     def test_moving_a_button_swaps_numbers_and_stops_at_nine(self):
         with tempfile.TemporaryDirectory() as folder:
             ini = crlf_menu(Path(folder)).replace(b"Buttons=4", b"Buttons=10")
