@@ -1,5 +1,6 @@
 // The list of buttons beside the preview, with Duplicate, Delete, Move up and Move down: each
 // writes its lines into the text box as one edit of the page, which Undo takes back.
+import { actionForm } from './action_form.js';
 import { changedDeciders, deleteButton, duplicateButton, swapButtons } from './button_edits.js';
 
 const $ = (id) => document.getElementById(id);
@@ -7,6 +8,7 @@ const $ = (id) => document.getElementById(id);
 // edit: { queued(change), write(text), text(), eol(), say(text, bad), select(index) }.
 export function buttonList(page, edit) {
   const list = $('button-list');
+  const form = actionForm(page, edit);
 
   // Runs an edit of the buttons on the file as the menu last read it; selected: the index the
   // selection goes to afterwards.
@@ -48,6 +50,7 @@ export function buttonList(page, edit) {
       list.replaceChildren(...items);
       for (const id of ['button-duplicate', 'button-delete', 'button-up', 'button-down'])
         $(id).disabled = page.selected < 0 || page.selected >= items.length;
+      form.show();
     },
   };
 }

@@ -59,7 +59,10 @@ export class Menu {
   }
 
   #text(name) {
-    const pointer = this.#call(name);
+    return this.#read(this.#call(name));
+  }
+
+  #read(pointer) {
     const heap = this.module.HEAPU8;
     let end = pointer;
     while (heap[end] !== 0) end++;
@@ -201,6 +204,16 @@ export class Menu {
 
   layout() {
     return this.#json('layout');
+  }
+
+  // The Action value of one command, or why it cannot be written: { value } or { refused }.
+  action(verb, alias, file, extra) {
+    const texts = [verb, alias, file, extra];
+    const call = (pointers) =>
+      pointers.length === texts.length
+        ? JSON.parse(this.#read(this.#call('action', ...pointers)))
+        : this.#withText(texts[pointers.length], (p) => call([...pointers, p]));
+    return call([]);
   }
 
   // The trace lines since the last call.

@@ -10,6 +10,7 @@ from selenium.common.exceptions import NoAlertPresentException
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.select import Select
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tools"))
@@ -273,6 +274,24 @@ class Designer(unittest.TestCase):
             close = ini[ini.index(b"[Button4]"):]
             copy = close.replace(b"[Button4]", b"[Button5]").replace(b"Top=280\r\nLeft=110", b"Top=288\r\nLeft=118")
             self.assertEqual(self.saved(), ini.replace(b"Buttons=4", b"Buttons=5") + copy)
+
+    def test_the_action_form_reads_and_writes_the_action_line(self):
+        with self.crlf_demo() as ini:
+            self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[1].click()
+            field = lambda name: Select(self.driver.find_element(By.ID, f"action-{name}"))  # noqa: E731
+            self.assertEqual((field("command").first_selected_option.text, field("file").first_selected_option.text),
+                             ("Open a document", "readme.txt"))
+            field("command").select_by_visible_text("Run a program")
+            field("file").select_by_visible_text("setup.exe")
+            self.driver.find_element(By.ID, "action-argument").send_keys("a b")
+            self.driver.find_element(By.ID, "action-write").click()
+            self.until(lambda: '"a b" cannot stand in an Action: a space would make it two words.' in self.text("messages"), "the refusal")
+            self.driver.find_element(By.ID, "action-wait").click()
+            before = self.frames()
+            self.driver.find_element(By.ID, "action-write").click()
+            self.until(lambda: "Action=RUN setup.exe wait" in self.ini_text(), "the Action")
+            self.settle(before)
+            self.assertEqual(self.saved(), ini.replace(b"Action=SHELL open readme.txt .\\", b"Action=RUN setup.exe wait"))
 
     def test_moving_a_button_swaps_numbers_and_stops_at_nine(self):
         with tempfile.TemporaryDirectory() as folder:

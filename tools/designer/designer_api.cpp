@@ -212,6 +212,45 @@ std::string rulesOf(const Answer& activate, uint32_t count) {
     return "{\"count\":" + std::to_string(items) + ",\"rules\":" + rows + "]}";
 }
 
+const char* const commandNames[] = {"none", "run", "shell", "reinit", "close", "unknown"};
+
+// The first command of an Action value as the menu reads it: {"command", "alias", "file",
+// "wait", "argument", "items"}; alias is the part of a RUN program before its "+".
+std::string commandOf(const Answer& action) {
+    int32_t items = 0;
+    std::string command = "none", alias, file, argument;
+    bool wait = false;
+    String list(action.value.c_str());
+    char* item = action.found ? list.text() : nullptr;
+    for (char* next = item; next != nullptr; ++items) next = cutItem(next);
+    if (item != nullptr) {
+        int32_t n = 0;
+        String* words = itemWords(item, n);
+        Command read = readCommand(n, words);
+        command = commandNames[static_cast<int>(read)];
+        std::string program = read == Command::run && n >= 2 ? words[1].text() : "";
+        int32_t plus = aliasSeparator(program.c_str());
+        if (plus >= 0) alias = program.substr(0, static_cast<size_t>(plus));
+        file = read == Command::shell && n >= 3 ? words[2].text()
+                                                : program.substr(static_cast<size_t>(plus + 1));
+        wait = read == Command::run && n >= 3 && equals(words[2], "wait");
+        if (read == Command::run && n >= 3 && !wait) argument = words[2].text();
+        delete[] words;
+    }
+    return "{\"command\":\"" + command + "\",\"alias\":" + jsonText(alias) +
+           ",\"file\":" + jsonText(file) + ",\"wait\":" + (wait ? "true" : "false") +
+           ",\"argument\":" + jsonText(argument) + ",\"items\":" + std::to_string(items) + "}";
+}
+
+// Why the menu would not read name as one word of one command: "" when it would.
+std::string refusalOf(const std::string& name) {
+    if (findChar('|', name.c_str()) >= 0) return "a | ends the command there";
+    if (findChar('[', name.c_str()) >= 0) return "a [ ends the button's section there";
+    if (aliasSeparator(name.c_str()) >= 0) return "a + would make the part before it an alias";
+    if (findChar(' ', name.c_str()) >= 0) return "a space would make it two words";
+    return "";
+}
+
 // A button's section as the menu finds it: the "[" of its header, the bytes of the number in
 // it, where the section ends (the next "[" or the end of the file), its Left, Top, Tip and
 // Activate lines and the rules of its Activate value.
@@ -228,6 +267,8 @@ std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
            ",\"left\":" + answerField(context, section, keys::left) +
            ",\"top\":" + answerField(context, section, keys::top) +
            ",\"tip\":" + jsonText(tip.value) +
+           ",\"action\":" + answerField(context, section, keys::action) +
+           ",\"command\":" + commandOf(context.answer(section, keys::action)) +
            ",\"activate\":" + answerField(context, section, keys::activate) +
            ",\"activateItems\":" + rulesOf(activate, count) + "}";
 }
@@ -462,6 +503,29 @@ EMSCRIPTEN_KEEPALIVE const char* designer_findings() {
 // The aliases of [Registry] at the last start: [{"name","key","valueName","value","defined"}].
 EMSCRIPTEN_KEEPALIVE const char* designer_aliases() {
     return hand(designer().aliases);
+}
+
+// The Action value of one command: "RUN", "SHELL", "REINIT" or "CLOSE" (verb), a program or
+// document of the menu's folder (file), for RUN the alias it is found through (may be empty)
+// and "wait" or an argument (extra). {"value"} or {"refused"} with the reason.
+EMSCRIPTEN_KEEPALIVE const char* designer_action(const char* verb, const char* alias,
+                                                 const char* file, const char* extra) {
+    std::string command = verb;
+    if (command == "REINIT" || command == "CLOSE")
+        return hand("{\"value\":" + jsonText(command) + "}");
+    for (const std::string& name : {std::string(alias), std::string(file), std::string(extra)}) {
+        std::string refusal = name.empty() ? "" : refusalOf(name);
+        if (!refusal.empty())
+            return hand("{\"refused\":" +
+                        jsonText("\"" + name + "\" cannot stand in an Action: " + refusal + ".") +
+                        "}");
+    }
+    if (file[0] == '\0') return hand("{\"refused\":\"Choose a file of the folder.\"}");
+    std::string value = command == "SHELL"
+                            ? "SHELL open " + std::string(file) + " .\\"
+                            : "RUN " + (alias[0] != '\0' ? std::string(alias) + "+" : "") + file;
+    if (command != "SHELL" && extra[0] != '\0') value += " " + std::string(extra);
+    return hand("{\"value\":" + jsonText(value) + "}");
 }
 
 // {"main": {"headerEnd", "background", "buttons", "appName"}, "next", "buttons": [{"headerEnd",
