@@ -1,6 +1,7 @@
-// The form of the selected button's Action: run a program of the folder (or one found through
-// a [Registry] alias) with an argument or a wait, open a document, rebuild the menu, or close.
-// It shows the first command as the menu reads it, and writes the Action line as one edit.
+// The forms of the selected button: its Action (run a program of the folder, or one found
+// through a [Registry] alias, with an argument or a wait; open a document; rebuild the menu;
+// close), shown as the menu reads its first command, and rules added to its Activate line that
+// enable or disable a button when an alias has a value. Each writes its line as one edit.
 import { setKeys } from './layout.js';
 
 const $ = (id) => document.getElementById(id);
@@ -35,6 +36,20 @@ export function actionForm(page, edit) {
     }),
   );
 
+  $('rule-add').addEventListener('click', () =>
+    edit.queued(async () => {
+      const button = page.layout.buttons[page.selected];
+      if (!button) return;
+      const result = page.menu.rule(button.activateValue, $('rule-verb').value === '1', Number($('rule-button').value), $('rule-alias').value);
+      if (result.refused) {
+        edit.say(result.refused, true);
+        return;
+      }
+      const text = setKeys(edit.text(), button.headerEnd, [['Activate', result.value, button.activate]], edit.eol());
+      if (text !== null) await edit.write(text);
+    }),
+  );
+
   return {
     // The selected button's first command as the menu last read the file.
     show() {
@@ -48,6 +63,8 @@ export function actionForm(page, edit) {
       $('action-alias').replaceChildren(
         ...[...new Set(['', alias, ...aliases])].map((name) => new Option(name || '(the folder)', name, false, name === alias)),
       );
+      $('rule-alias').replaceChildren(...aliases.map((name) => new Option(name, name)));
+      $('rule-button').value = page.selected + 1;
       $('action-command').value = verbs[command] ?? 'RUN';
       $('action-wait').checked = wait;
       $('action-argument').value = argument;

@@ -208,11 +208,23 @@ export class Menu {
 
   // The Action value of one command, or why it cannot be written: { value } or { refused }.
   action(verb, alias, file, extra) {
-    const texts = [verb, alias, file, extra];
-    const call = (pointers) =>
-      pointers.length === texts.length
-        ? JSON.parse(this.#read(this.#call('action', ...pointers)))
-        : this.#withText(texts[pointers.length], (p) => call([...pointers, p]));
+    return this.#withTexts('action', [verb, alias, file, extra], []);
+  }
+
+  // value (an Activate value) with a rule added that enables or disables button n when alias
+  // has a value: { value } or { refused }.
+  rule(value, enable, n, alias) {
+    return this.#withTexts('rule', [value], [enable ? 1 : 0, n], [alias]);
+  }
+
+  // Calls a function of the API whose answer is JSON with texts, numbers and texts as arguments.
+  #withTexts(name, texts, numbers = [], after = []) {
+    const all = [...texts, ...after];
+    const call = (pointers) => {
+      if (pointers.length < all.length) return this.#withText(all[pointers.length], (p) => call([...pointers, p]));
+      const args = [...pointers.slice(0, texts.length), ...numbers, ...pointers.slice(texts.length)];
+      return JSON.parse(this.#read(this.#call(name, ...args)));
+    };
     return call([]);
   }
 

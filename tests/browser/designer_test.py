@@ -293,6 +293,20 @@ class Designer(unittest.TestCase):
             self.settle(before)
             self.assertEqual(self.saved(), ini.replace(b"Action=SHELL open readme.txt .\\", b"Action=RUN setup.exe wait"))
 
+    def test_a_rule_added_on_the_form_goes_last_in_the_activate_line(self):
+        with self.crlf_demo() as ini:
+            self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[2].click()
+            Select(self.driver.find_element(By.ID, "rule-verb")).select_by_visible_text("Disable")
+            number = self.driver.find_element(By.ID, "rule-button")
+            number.clear()
+            number.send_keys("4")
+            before = self.frames()
+            self.driver.find_element(By.ID, "rule-add").click()
+            self.until(lambda: "DISABLE BUTTON4 InstallDir\n" in self.ini_text(), "the rule")
+            self.settle(before)
+            rules = b"Activate=ENABLE BUTTON3 InstallDir|DISABLE BUTTON1 InstallDir"
+            self.assertEqual(self.saved(), ini.replace(rules, rules + b"|DISABLE BUTTON4 InstallDir"))
+
     def test_moving_a_button_swaps_numbers_and_stops_at_nine(self):
         with tempfile.TemporaryDirectory() as folder:
             ini = crlf_menu(Path(folder)).replace(b"Buttons=4", b"Buttons=10")

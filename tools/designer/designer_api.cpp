@@ -270,6 +270,7 @@ std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
            ",\"action\":" + answerField(context, section, keys::action) +
            ",\"command\":" + commandOf(context.answer(section, keys::action)) +
            ",\"activate\":" + answerField(context, section, keys::activate) +
+           ",\"activateValue\":" + jsonText(activate.value) +
            ",\"activateItems\":" + rulesOf(activate, count) + "}";
 }
 
@@ -526,6 +527,38 @@ EMSCRIPTEN_KEEPALIVE const char* designer_action(const char* verb, const char* a
                             : "RUN " + (alias[0] != '\0' ? std::string(alias) + "+" : "") + file;
     if (command != "SHELL" && extra[0] != '\0') value += " " + std::string(extra);
     return hand("{\"value\":" + jsonText(value) + "}");
+}
+
+// value (an Activate value) with one more rule at its end: button n is enabled (or disabled)
+// when alias has a value. {"value"} or {"refused"} with the reason, also when an earlier item
+// would end the rules before the new one.
+EMSCRIPTEN_KEEPALIVE const char* designer_rule(const char* value, int enable, int n,
+                                               const char* alias) {
+    auto refused = [](const std::string& why) {
+        return hand("{\"refused\":" + jsonText(why) + "}");
+    };
+    if (n < 1 || n > 9)
+        return refused(
+            "A rule can name buttons 1 to 9 only: the menu reads one digit after BUTTON.");
+    std::string refusal = alias[0] != '\0' ? refusalOf(alias) : "choose an alias of [Registry]";
+    if (!refusal.empty()) return refused("No rule was added: " + refusal + ".");
+    std::string item = std::string(enable != 0 ? "ENABLE" : "DISABLE") + " BUTTON" +
+                       std::to_string(n) + " " + alias;
+    std::string rules = value[0] != '\0' ? std::string(value) + "|" + item : item;
+    String list(rules.c_str());
+    for (char* next = list.text(); next != nullptr;) {
+        char* at = next;
+        next = cutItem(at);
+        std::string text = at;
+        int32_t count = 0;
+        String* words = itemWords(at, count);
+        ActivateRule rule = readRule(count, words);
+        delete[] words;
+        if (rule.stop != RuleStop::none && next != nullptr)
+            return refused("No rule was added: the menu stops reading this button's rules at \"" +
+                           trimmed(text) + "\".");
+    }
+    return hand("{\"value\":" + jsonText(rules) + "}");
 }
 
 // {"main": {"headerEnd", "background", "buttons", "appName"}, "next", "buttons": [{"headerEnd",
