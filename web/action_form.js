@@ -56,7 +56,8 @@ export function actionForm(page, edit) {
       const button = page.layout.buttons[page.selected];
       form.hidden = !button;
       if (!button) return;
-      const { command, alias, file, wait, argument } = button.command;
+      const { command, alias, file, wait, argument, items } = button.command;
+      $('action-more').hidden = items < 2;
       const files = page.folder.files().map((f) => windowsPath(f.path)).filter((path) => path.toLowerCase() !== page.iniPath.toLowerCase());
       $('action-file').replaceChildren(...[...new Set(['', file, ...files])].map((path) => new Option(path, path, false, path === file)));
       const aliases = page.menu.aliases().map((a) => a.name);
