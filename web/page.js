@@ -26,6 +26,7 @@ const page = {
   layout: { main: { headerEnd: -1 }, next: 1, buttons: [] }, // where the lines are that the page writes
   placesFresh: false, // false from a change of the file until the menu runs on it
   applying: null, // the run of the menu on an edit, while it lasts
+  rerunning: false, // from the stop of the menu for a change until it runs again
   moved: null, // a button moved in layout mode and not yet written: { index, left, top }
   written: new Map(), // index to { left, top }: moves written that the menu has not yet run on
   history: [], // the file before each of the page's own edits, for Undo
@@ -64,6 +65,9 @@ function fileBytes() {
 
 // The preview, the plain words and the trace after the menu has handled something.
 function render() {
+  // While the menu starts again, the page keeps the last frame and the buttons as they were,
+  // so that a drag or a key that lands meanwhile works on them.
+  if (page.rerunning) return;
   const { menu } = page;
   const info = menu.window();
   const image = menu.pixels();
@@ -167,9 +171,11 @@ function renderRegistry() {
 
 // Starts the menu afresh on the files as they stand.
 async function restart() {
+  page.rerunning = true;
   setState('busy');
   newEvent();
   await page.menu.start();
+  page.rerunning = false;
   page.layout = page.menu.layout();
   page.placesFresh = true;
   if (page.moved) writeMove();
@@ -217,6 +223,7 @@ async function applyEdit() {
   const { bytes, missing } = fileBytes();
   if (missing > 0) say(`${missing} characters are not in code page ${page.codePage}: they are written as "?".`, true);
   const ran = [...page.written];
+  page.rerunning = true;
   await page.menu.stop();
   page.menu.putFile(page.iniPath, bytes);
   await restart();
