@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Measures the designer page in headless Chromium and prints one line per figure: the size of
-the page's own files, the time from navigation to the demo's first frame, from an edit to the
-new frame and findings, and to open a menu of 1,024 buttons. bench/run prints these with the
-rest; run alone after the wasm preset is built: bench/designer.py [SITE_FOLDER]"""
+the page's own files (with the autorun.exe it hands out, when the mingw preset was built first),
+the time from navigation to the demo's first frame, from an edit to the new frame and findings,
+and to open a menu of 1,024 buttons. bench/run prints these with the rest; run alone after the
+wasm preset is built: bench/designer.py [SITE_FOLDER]"""
 
 import statistics, sys, tempfile
 from pathlib import Path
@@ -16,7 +17,7 @@ from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
 
 RUNS = 7
-BUDGET = 512 * 1024
+BUDGET = 640 * 1024
 
 
 def page_bytes(site):
@@ -72,8 +73,9 @@ def measure(site):
 def main():
     site = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "build" / "wasm" / "site"
     size = page_bytes(site)
-    print("designer page's own files (HTML, CSS, JavaScript, WebAssembly): %d bytes of the %d-byte "
-          "(512 KiB) budget, %.0f %%" % (size, BUDGET, 100.0 * size / BUDGET))
+    print("designer page's own files (HTML, CSS, JavaScript, WebAssembly, the zip writer and the "
+          "autorun.exe it hands out): %d bytes of the %d-byte (640 KiB) budget, %.0f %%"
+          % (size, BUDGET, 100.0 * size / BUDGET))
     sys.stdout.flush()
     first, edit, big = measure(site)
     print("designer, headless Chromium, median of %d: navigation to the demo's first frame %.0f ms "

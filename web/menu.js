@@ -59,7 +59,10 @@ export class Menu {
   }
 
   #text(name) {
-    const pointer = this.#call(name);
+    return this.#read(this.#call(name));
+  }
+
+  #read(pointer) {
     const heap = this.module.HEAPU8;
     let end = pointer;
     while (heap[end] !== 0) end++;
@@ -201,6 +204,28 @@ export class Menu {
 
   layout() {
     return this.#json('layout');
+  }
+
+  // The Action value of one command, or why it cannot be written: { value } or { refused }.
+  action(verb, alias, file, extra) {
+    return this.#withTexts('action', [verb, alias, file, extra], []);
+  }
+
+  // value (an Activate value) with a rule added that enables or disables button n when alias
+  // has a value: { value } or { refused }.
+  rule(value, enable, n, alias) {
+    return this.#withTexts('rule', [value], [enable ? 1 : 0, n], [alias]);
+  }
+
+  // Calls a function of the API whose answer is JSON with texts, numbers and texts as arguments.
+  #withTexts(name, texts, numbers = [], after = []) {
+    const all = [...texts, ...after];
+    const call = (pointers) => {
+      if (pointers.length < all.length) return this.#withText(all[pointers.length], (p) => call([...pointers, p]));
+      const args = [...pointers.slice(0, texts.length), ...numbers, ...pointers.slice(texts.length)];
+      return JSON.parse(this.#read(this.#call(name, ...args)));
+    };
+    return call([]);
   }
 
   // The trace lines since the last call.

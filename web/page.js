@@ -1,10 +1,14 @@
 // The designer page: opens a menu folder, runs the menu's own code on it, and keeps the preview,
 // the plain account of each click, the findings of check, the registry and the file in step.
+import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
+import { buttonList } from './button_list.js';
 import { placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
+import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
+import { MenuFolder } from './menu_folder.js';
 import { plainWords } from './plain_words.js';
 
 const $ = (id) => document.getElementById(id);
@@ -16,11 +20,16 @@ const page = {
   menu: null,
   iniPath: 'autorun.ini',
   loaded: null, // the bytes as opened
+  folder: new MenuFolder(), // every file of the menu folder; autorun.ini is the text box's
   lines: [],
   codePage: '1252',
-  places: [], // per button, where its lines are in the file the menu runs on
+  layout: { main: { headerEnd: -1 }, next: 1, buttons: [] }, // where the lines are that the page writes
   placesFresh: false, // false from a change of the file until the menu runs on it
+  applying: null, // the run of the menu on an edit, while it lasts
+  rerunning: false, // from the stop of the menu for a change until it runs again
   moved: null, // a button moved in layout mode and not yet written: { index, left, top }
+  written: new Map(), // index to { left, top }: moves written that the menu has not yet run on
+  history: [], // the file before each of the page's own edits, for Undo
   buttons: [],
   drag: null,
   selected: -1,
@@ -56,6 +65,9 @@ function fileBytes() {
 
 // The preview, the plain words and the trace after the menu has handled something.
 function render() {
+  // While the menu starts again, the page keeps the last frame and the buttons as they were,
+  // so that a drag or a key that lands meanwhile works on them.
+  if (page.rerunning) return;
   const { menu } = page;
   const info = menu.window();
   const image = menu.pixels();
@@ -64,7 +76,10 @@ function render() {
   if (image) canvas.getContext('2d').putImageData(image, 0, 0);
   $('caption').hidden = !info.exists || !info.caption;
   $('caption').textContent = info.title ?? '';
+  // The menu draws the file as it last ran on it; the moves written since and the one waiting
+  // for the places of its lines show where the button is now.
   page.buttons = menu.running ? menu.buttons() : [];
+  for (const [index, moved] of page.written) place(page.buttons[index], moved);
   if (page.moved) place(page.buttons[page.moved.index], page.moved);
   const lines = menu.trace();
   if (lines.length > 0) {
@@ -156,12 +171,15 @@ function renderRegistry() {
 
 // Starts the menu afresh on the files as they stand.
 async function restart() {
+  page.rerunning = true;
   setState('busy');
   newEvent();
   await page.menu.start();
-  page.places = page.menu.layout();
+  page.rerunning = false;
+  page.layout = page.menu.layout();
   page.placesFresh = true;
   if (page.moved) writeMove();
+  buttons.show();
   render();
   renderFindings();
   renderRegistry();
@@ -182,14 +200,18 @@ async function open(folder) {
   page.menu.clearFolder();
   for (const { path, bytes } of menu.files) page.menu.putFile(path, bytes);
   page.iniPath = menu.ini.path;
+  page.folder = new MenuFolder(folder.name, menu.files);
   page.loaded = menu.ini.bytes;
   page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
   page.selected = -1;
   page.moved = null;
+  page.written.clear();
+  page.history = [];
   textBox.value = shownText(page.lines);
   $('trace').textContent = '';
   $('save').disabled = false;
-  $('status').textContent = `${folder.name || 'menu'}: ${menu.files.length} files`;
+  $('making').disabled = false;
+  $('status').textContent = page.folder.describe();
   await restart();
   performance.mark('first-frame');
   performance.measure('open', 'open-start');
@@ -200,16 +222,47 @@ async function applyEdit() {
   performance.mark('edit-start');
   const { bytes, missing } = fileBytes();
   if (missing > 0) say(`${missing} characters are not in code page ${page.codePage}: they are written as "?".`, true);
+  const ran = [...page.written];
+  page.rerunning = true;
   await page.menu.stop();
   page.menu.putFile(page.iniPath, bytes);
   await restart();
+  for (const [index, moved] of ran) if (page.written.get(index) === moved) page.written.delete(index);
   performance.measure('edit', 'edit-start');
 }
 
 function scheduleEdit() {
   page.placesFresh = false;
   clearTimeout(page.editTimer);
-  page.editTimer = setTimeout(applyEdit, editDelay);
+  page.editTimer = setTimeout(() => (page.applying = applyEdit()), editDelay);
+}
+
+// Resolves once the menu and check run on the file as the text box shows it.
+async function current() {
+  clearTimeout(page.editTimer);
+  await page.applying;
+  if (!page.placesFresh) await applyEdit();
+}
+
+// The page's own edits run one after another, each once the menu has run on the file as it
+// stands, so that the places of the lines it changes are known.
+let edits = Promise.resolve();
+function queued(change) {
+  const run = edits.then(async () => {
+    await current();
+    await change();
+  });
+  edits = run.catch(() => {});
+  return run;
+}
+
+// The text box gets text; the places of lines are unknown until the menu runs on it.
+function showText(text) {
+  page.placesFresh = false;
+  page.lines = splitLines(text);
+  const scroll = textBox.scrollTop;
+  textBox.value = shownText(page.lines);
+  textBox.scrollTop = scroll;
 }
 
 textBox.addEventListener('input', () => {
@@ -232,15 +285,40 @@ function moveButton(index, left, top) {
 }
 
 function writeMove() {
-  const { index, left, top } = page.moved;
+  const moved = page.moved;
   page.moved = null;
-  const text = placeButton(fileText(), page.places[index], left, top, usualEnd(page.lines));
+  const text = placeButton(fileText(), page.layout.buttons[moved.index], moved.left, moved.top, usualEnd(page.lines));
   if (text === null) return;
-  page.lines = splitLines(text);
-  const scroll = textBox.scrollTop;
-  textBox.value = shownText(page.lines);
-  textBox.scrollTop = scroll;
+  page.history.push(fileText());
+  page.written.set(moved.index, moved);
+  showText(text);
   scheduleEdit();
+}
+
+// The file becomes text, and the menu and check run on it, as one edit of the page.
+async function write(text) {
+  if (text !== fileText()) page.history.push(fileText());
+  page.written.clear();
+  showText(text);
+  await applyEdit();
+}
+
+// Takes back the page's last edit of the file.
+function undo() {
+  return queued(async () => {
+    const text = page.history.pop();
+    if (text === undefined) return;
+    page.moved = null;
+    page.written.clear();
+    showText(text);
+    await applyEdit();
+  });
+}
+
+function select(index) {
+  page.selected = index;
+  buttons.show();
+  render();
 }
 
 // The tip the menu's tooltip control shows, a little below the pointer as Windows places it.
@@ -295,9 +373,8 @@ canvas.addEventListener('mousemove', (event) => {
 canvas.addEventListener('mousedown', async (event) => {
   const point = pointerAt(event);
   if (layoutMode()) {
-    page.selected = buttonAt(point);
-    page.drag = page.selected >= 0 ? { ...point, dx: 0, dy: 0 } : null;
-    render();
+    page.drag = buttonAt(point) >= 0 ? { ...point, dx: 0, dy: 0 } : null;
+    select(buttonAt(point));
     return;
   }
   if (!page.menu.running) return;
@@ -328,6 +405,11 @@ const virtualKeys = { Tab: 0x09, Enter: 0x0d, ' ': 0x20, ArrowLeft: 0x25, ArrowU
 async function onKey(event) {
   const down = event.type === 'keydown';
   if (layoutMode()) {
+    if (down && event.key === 'Delete' && page.selected >= 0) {
+      event.preventDefault();
+      buttons.remove();
+      return;
+    }
     const step = nudges[event.key];
     const button = page.buttons[page.selected];
     if (!down || !step || !button) return;
@@ -379,13 +461,7 @@ $('codepage').addEventListener('change', (event) => {
   }
 });
 
-$('save').addEventListener('click', () => {
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([fileBytes().bytes], { type: 'application/octet-stream' }));
-  link.download = 'autorun.ini';
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
-});
+$('save').addEventListener('click', () => offer(fileBytes().bytes, 'autorun.ini'));
 
 $('alt-f4').addEventListener('click', async () => {
   if (!page.menu.running) return;
@@ -411,6 +487,30 @@ $('regfile').addEventListener('change', async (event) => {
   const error = page.menu.loadRegistry(new Uint8Array(await file.arrayBuffer()));
   if (error) say(`${file.name} cannot be read: ${error}`, true);
   if (page.loaded) await restart();
+});
+
+$('undo').addEventListener('click', undo);
+// Ctrl+Z in the text box is the text box's own.
+document.addEventListener('keydown', (event) => {
+  if (!event.ctrlKey || event.key.toLowerCase() !== 'z' || event.target.closest('input, textarea, select')) return;
+  event.preventDefault();
+  undo();
+});
+
+const buttons = buttonList(page, { queued, write, text: fileText, eol: () => usualEnd(page.lines), say, select });
+
+makingMenus(page, {
+  open,
+  say,
+  current,
+  fileBytes,
+  write,
+  newCodePage: (codePage) => {
+    $('codepage').value = codePage;
+    $('codepage').dispatchEvent(new Event('change'));
+  },
+  eol: () => usualEnd(page.lines),
+  text: fileText,
 });
 
 page.menu = await Menu.load();

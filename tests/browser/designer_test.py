@@ -1,16 +1,22 @@
 """The designer page in headless Chromium, driven with real pointer and key input: its preview against
-autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save and
-bad input. Usage: designer_test.py SITE_FOLDER AUTORUN_SIM"""
+autorun-sim play's shots, the plain words of a click, the registry, findings, layout, save, bad
+input, and a menu made on the page from nothing down to its zip. Usage: designer_test.py
+SITE_FOLDER AUTORUN_SIM"""
 
-import base64, contextlib, functools, subprocess, sys, tempfile, time, unittest, zlib
+import base64, contextlib, functools, io, struct, subprocess, sys, tempfile, time, unittest, zipfile, zlib
 from pathlib import Path
 
+from selenium.common.exceptions import NoAlertPresentException
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.select import Select
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tools"))
+sys.path.insert(0, str(ROOT / "tests" / "support"))
 import chromium  # noqa: E402
+import pngread  # noqa: E402
 
 SITE, SIM = Path(sys.argv[1]), Path(sys.argv[2])
 DEMO = SITE / "demo"
@@ -19,37 +25,33 @@ if not (SITE / "designer.wasm").exists():
     sys.exit(f"no designer page in {SITE}: build the wasm preset first")
 
 
-def png_rgba(path):
-    """The pixels of an 8-bit RGB PNG as autorun-sim writes it, as RGBA bytes."""
-    data, chunks, pos = path.read_bytes(), b"", 8
-    while pos < len(data):
-        size, kind = int.from_bytes(data[pos:pos + 4], "big"), data[pos + 4:pos + 8]
-        if kind == b"IHDR":
-            width, height = int.from_bytes(data[pos + 8:pos + 12], "big"), int.from_bytes(data[pos + 12:pos + 16], "big")
-        if kind == b"IDAT":
-            chunks += data[pos + 8:pos + 8 + size]
-        pos += size + 12
-    raw, stride, out, prev = zlib.decompress(chunks), width * 3, bytearray(), bytearray(width * 3)
-    for y in range(height):
-        kind, row = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a, b, c = row[i - 3] if i >= 3 else 0, prev[i], prev[i - 3] if i >= 3 else 0
-            p = a + b - c
-            pred = [0, a, b, (a + b) // 2, a if abs(p - a) <= min(abs(p - b), abs(p - c)) else b if abs(p - b) <= abs(p - c) else c][kind]
-            row[i] = (row[i] + pred) & 255
-        out += b"".join(bytes(row[x * 3:x * 3 + 3]) + b"\xff" for x in range(width))
-        prev = row
-    return bytes(out)
+def shoot(png, *events):
+    """Writes the client area after autorun-sim play ran events on the demo to png."""
+    script = png.with_suffix(".play")
+    script.write_text("\n".join(events + (f"shot {png}",)) + "\n")
+    subprocess.run([SIM, "--dir", DEMO, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
 
 
 @functools.lru_cache(maxsize=None)
 def play(*events):
-    """The client area after autorun-sim play ran events on the demo."""
+    """The client area after autorun-sim play ran events on the demo: 0xRRGGBB pixels."""
     with tempfile.TemporaryDirectory() as work:
-        script = Path(work) / "s.play"
-        script.write_text("\n".join(events + (f"shot {work}/shot.png",)) + "\n")
-        subprocess.run([SIM, "--dir", DEMO, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
-        return png_rgba(Path(work) / "shot.png")
+        shoot(Path(work) / "shot.png", *events)
+        return pngread.read(Path(work) / "shot.png")[2]
+
+
+def bmp24(data):
+    """The header fields that make an uncompressed 24-bit bottom-up BMP, and its pixels, 0xRRGGBB
+    from the top row."""
+    magic, size, offset, header, width, height, _, bits, compression = struct.unpack_from("<2sI4xIIiiHHI", data)
+    stride = (width * 3 + 3) // 4 * 4
+    rows = [data[offset + (abs(height) - 1 - y) * stride:][:width * 3] for y in range(abs(height))]
+    pixels = [row[i + 2] << 16 | row[i + 1] << 8 | row[i] for row in rows for i in range(0, width * 3, 3)]
+    return (magic, size == len(data), header, bits, compression, height > 0), width, abs(height), pixels
+
+
+def channels(pixel):
+    return pixel >> 16, pixel >> 8 & 255, pixel & 255
 
 
 def crlf_menu(folder):
@@ -99,11 +101,23 @@ class Designer(unittest.TestCase):
     def frames(self):
         return int(self.js("return document.body.dataset.frames || 0"))
 
-    def canvas(self):
-        return base64.b64decode(self.js(
-            "const c = document.getElementById('preview'), d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+    def assertPixels(self, actual, expected):
+        """Pixel lists equal; a failure names the first pixel that differs, instead of a diff
+        of the lists, which takes minutes."""
+        if len(actual) != len(expected):
+            self.fail(f"{len(actual)} pixels instead of {len(expected)}")
+        first = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), None)
+        if first is not None:
+            self.fail(f"pixel {first} is {actual[first]:06x} instead of {expected[first]:06x}")
+
+    def canvas(self, left=0, top=0, width=None, height=None):
+        """The preview's pixels in the rectangle (all of it by default), 0xRRGGBB row by row."""
+        rgba = base64.b64decode(self.js(
+            "const c = document.getElementById('preview'), [x, y, w, h] = arguments;"
+            "const d = c.getContext('2d').getImageData(x, y, w ?? c.width, h ?? c.height).data;"
             "let s = ''; for (let i = 0; i < d.length; i += 8192) s += String.fromCharCode(...d.subarray(i, i + 8192));"
-            "return btoa(s)"))
+            "return btoa(s)", left, top, width, height))
+        return [r << 16 | g << 8 | b for r, g, b in zip(rgba[0::4], rgba[1::4], rgba[2::4])]
 
     def pointer(self, x, y, press=False, state="idle"):
         canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
@@ -128,8 +142,21 @@ class Designer(unittest.TestCase):
             yield ini
 
     def saved(self):
-        self.driver.find_element(By.ID, "save").click()
-        target = self.downloads / "autorun.ini"
+        return self.download("save", "autorun.ini")
+
+    def question(self):
+        """The dialog the page asks a question in, or None."""
+        try:
+            return self.driver.switch_to.alert
+        except NoAlertPresentException:
+            return None
+
+    def download(self, button, name, confirm=False):
+        self.driver.find_element(By.ID, button).click()
+        if confirm:
+            self.until(self.question, "the question")
+            self.question().accept()
+        target = self.downloads / name
         # Chromium holds the name with an empty file while the bytes go to a .crdownload file.
         self.until(lambda: target.exists() and target.stat().st_size > 0 and not any(self.downloads.glob("*.crdownload")),
                    "a download")
@@ -139,7 +166,7 @@ class Designer(unittest.TestCase):
 
     def test_demo_opens_as_play_draws_it(self):
         self.open()
-        self.assertEqual(self.canvas(), play())
+        self.assertPixels(self.canvas(), play())
         self.assertEqual(self.text("caption"), "Autorun Menu Demo")
 
     def test_hover_and_press_show_the_pictures_play_shows(self):
@@ -147,11 +174,11 @@ class Designer(unittest.TestCase):
         start = self.canvas()
         self.pointer(*README)
         self.assertNotEqual(self.canvas(), start)
-        self.assertEqual(self.canvas(), play("move %d %d" % README))
+        self.assertPixels(self.canvas(), play("move %d %d" % README))
         self.assertEqual(self.text("tooltip"), "Read the readme")
         self.pointer(*README, press=True)
         self.assertEqual(self.text("tooltip"), "")
-        self.assertEqual(self.canvas(), play("move %d %d" % README, "down %d %d" % README))
+        self.assertPixels(self.canvas(), play("move %d %d" % README, "down %d %d" % README))
         self.assertIn("opens readme.txt through the shell in D:\\Menu\\", self.text("words"))
 
     def test_keys_on_the_canvas_go_to_the_menu(self):
@@ -160,7 +187,7 @@ class Designer(unittest.TestCase):
         canvas.send_keys(Keys.TAB)
         self.settle(before + 1)  # a frame after the key goes down, one after it comes up
         self.assertNotEqual(play("key tab"), play())
-        self.assertEqual(self.canvas(), play("key tab"))
+        self.assertPixels(self.canvas(), play("key tab"))
 
     def test_install_click_shows_its_command_line_and_the_wait(self):
         self.open()
@@ -182,7 +209,7 @@ class Designer(unittest.TestCase):
         self.settle(before)
         expected = play('registry set Software\\AutorunMenuDemo InstallDir "C:\\Demo"', "message 1025")
         self.assertNotEqual(expected, play())
-        self.assertEqual(self.canvas(), expected)
+        self.assertPixels(self.canvas(), expected)
 
     def test_a_broken_line_is_marked_at_its_line(self):
         self.open()
@@ -203,13 +230,107 @@ class Designer(unittest.TestCase):
         with self.crlf_demo() as ini:
             self.driver.find_element(By.ID, "layout-mode").click()
             canvas, before = self.driver.find_element(By.ID, "preview"), self.frames()
+            # A click and a nudge (by a pixel) right after the drag, before the menu ran on it.
             ActionChains(self.driver).move_to_element_with_offset(canvas, README[0] - 240, README[1] - 176) \
-                .click_and_hold().move_by_offset(7, 5).release().perform()
-            self.until(lambda: "Top=177" in self.js("return document.getElementById('text').value"), "the new Top")
-            canvas.send_keys(Keys.ARROW_RIGHT)  # nudges it by a pixel
-            self.until(lambda: "Left=118" in self.js("return document.getElementById('text').value"), "the nudge")
+                .click_and_hold().move_by_offset(7, 5).release().click().send_keys(Keys.ARROW_RIGHT).perform()
+            self.until(lambda: "Left=118" in self.ini_text(), "the nudge")
+            canvas.send_keys(Keys.ARROW_DOWN)
+            self.until(lambda: "Top=178" in self.ini_text(), "the second nudge")
             self.settle(before)
-            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=177\r\nLeft=118"))
+            self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=178\r\nLeft=118"))
+
+    def ini_text(self):
+        return self.js("return document.getElementById('text').value")
+
+    def test_deleting_a_button_renumbers_its_rules_and_undo_takes_it_back(self):
+        with self.crlf_demo() as ini:
+            self.driver.find_element(By.ID, "layout-mode").click()
+            before = self.frames()
+            self.pointer(*INSTALL, press=True)
+            ActionChains(self.driver).send_keys(Keys.DELETE).perform()
+            self.until(lambda: "Buttons=3" in self.ini_text(), "the deletion")
+            self.settle(before)
+            install = ini[ini.index(b"[Button1]"):ini.index(b"[Button2]")]
+            expected = ini.replace(install, b"").replace(b"Buttons=4", b"Buttons=3") \
+                .replace(b"Activate=ENABLE BUTTON3 InstallDir|DISABLE BUTTON1 InstallDir", b"Activate=ENABLE BUTTON2 InstallDir")
+            for n in (2, 3, 4):
+                expected = expected.replace(b"[Button%d]" % n, b"[Button%d]" % (n - 1))
+            self.assertEqual(self.saved(), expected)
+            self.assertIn('The rule "DISABLE BUTTON1 InstallDir" of [Button2] named the deleted button: it was removed.',
+                          self.text("messages"))
+            self.assertEqual([li.text for li in self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")],
+                             ["Read the readme", "Start the installed demo", "Close this menu"])
+            ActionChains(self.driver).key_down(Keys.CONTROL).send_keys("z").key_up(Keys.CONTROL).perform()
+            self.until(lambda: "Buttons=4" in self.ini_text(), "the undo")
+            self.assertEqual(self.saved(), ini)
+
+    def test_a_duplicate_is_the_last_button_a_little_below_its_original(self):
+        with self.crlf_demo() as ini:
+            before = self.frames()
+            self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[3].click()
+            self.driver.find_element(By.ID, "button-duplicate").click()
+            self.until(lambda: "Buttons=5" in self.ini_text(), "the copy")
+            self.settle(before)
+            close = ini[ini.index(b"[Button4]"):]
+            copy = close.replace(b"[Button4]", b"[Button5]").replace(b"Top=280\r\nLeft=110", b"Top=288\r\nLeft=118")
+            self.assertEqual(self.saved(), ini.replace(b"Buttons=4", b"Buttons=5") + copy)
+
+    def test_the_action_form_reads_and_writes_the_action_line(self):
+        with self.crlf_demo() as ini:
+            self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[1].click()
+            field = lambda name: Select(self.driver.find_element(By.ID, f"action-{name}"))  # noqa: E731
+            self.assertEqual((field("command").first_selected_option.text, field("file").first_selected_option.text),
+                             ("Open a document", "readme.txt"))
+            field("command").select_by_visible_text("Run a program")
+            field("file").select_by_visible_text("setup.exe")
+            self.driver.find_element(By.ID, "action-argument").send_keys("a b")
+            self.driver.find_element(By.ID, "action-write").click()
+            self.until(lambda: '"a b" cannot stand in an Action: a space would make it two words.' in self.text("messages"), "the refusal")
+            self.driver.find_element(By.ID, "action-wait").click()
+            before = self.frames()
+            self.driver.find_element(By.ID, "action-write").click()
+            self.until(lambda: "Action=RUN setup.exe wait" in self.ini_text(), "the Action")
+            self.settle(before)
+            self.assertEqual(self.saved(), ini.replace(b"Action=SHELL open readme.txt .\\", b"Action=RUN setup.exe wait"))
+
+    def test_a_rule_added_on_the_form_goes_last_in_the_activate_line(self):
+        with self.crlf_demo() as ini:
+            self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[2].click()
+            Select(self.driver.find_element(By.ID, "rule-verb")).select_by_visible_text("Disable")
+            number = self.driver.find_element(By.ID, "rule-button")
+            number.clear()
+            number.send_keys("4")
+            before = self.frames()
+            self.driver.find_element(By.ID, "rule-add").click()
+            self.until(lambda: "DISABLE BUTTON4 InstallDir\n" in self.ini_text(), "the rule")
+            self.settle(before)
+            rules = b"Activate=ENABLE BUTTON3 InstallDir|DISABLE BUTTON1 InstallDir"
+            self.assertEqual(self.saved(), ini.replace(rules, rules + b"|DISABLE BUTTON4 InstallDir"))
+
+    def test_moving_a_button_swaps_numbers_and_stops_at_nine(self):
+        with tempfile.TemporaryDirectory() as folder:
+            ini = crlf_menu(Path(folder)).replace(b"Buttons=4", b"Buttons=10")
+            for n in range(5, 11):  # rules of 5 and 6 on button 4: the later one decides
+                rule = {5: b"ENABLE BUTTON4 InstallDir", 6: b"DISABLE BUTTON4 InstallDir", 10: b"DISABLE BUTTON9 InstallDir"}
+                ini += b"[Button%d]\r\nTop=%d\r\nLeft=300\r\nNABitmap=pictures\\close-normal.bmp\r\n" % (n, 20 * n)
+                ini += b"Activate=%s\r\n" % rule[n] if n in rule else b""
+            (Path(folder) / "autorun.ini").write_bytes(ini)
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            item = lambda n: self.driver.find_elements(By.CSS_SELECTOR, "#button-list li")[n - 1]  # noqa: E731
+            item(9).click()
+            self.driver.find_element(By.ID, "button-down").click()
+            self.until(lambda: "cannot become button 10" in self.text("messages"), "the refusal")
+            self.assertEqual(self.saved(), ini)
+            before = self.frames()
+            item(5).click()
+            self.driver.find_element(By.ID, "button-down").click()
+            self.until(lambda: "decides whether button 4" in self.text("messages"), "the note")
+            self.settle(before)
+            swapped = ini.replace(b"[Button5]", b"[Button#]").replace(b"[Button6]", b"[Button5]").replace(b"[Button#]", b"[Button6]")
+            self.assertEqual(self.saved(), swapped)
+            self.assertIn('"ENABLE BUTTON4 InstallDir" of [Button6], no longer "DISABLE BUTTON4 InstallDir" of [Button5]', self.text("messages"))
 
     def test_bad_input_gets_a_message_and_loses_nothing(self):
         cases = [  # files of the folder, words of the message
@@ -228,7 +349,128 @@ class Designer(unittest.TestCase):
                 self.open_folder(folder)
                 self.until(lambda: words in self.text("messages"), repr(words))
                 if "autorun.ini" not in files or words == "is not a text file":
-                    self.assertEqual(self.canvas(), demo)
+                    self.assertPixels(self.canvas(), demo)
+
+    def add_button(self, text):
+        before = self.frames()
+        self.driver.find_element(By.ID, "add-button").click()
+        self.driver.find_element(By.ID, "button-text").send_keys(text)
+        self.driver.find_element(By.ID, "button-add").click()
+        self.settle(before)
+        ini = self.js("return document.getElementById('text').value").split("[Button")
+        return dict(line.split("=", 1) for line in ini[-1].split("\n") if "=" in line)
+
+    def assert_states(self, w, h, normal, hover, pressed, disabled, background_row):
+        """A drawn button's pictures: hover lighter, pressed darker and a pixel lower, disabled
+        grey with less contrast. The rounded corners (6 pixels) are left out."""
+        inner = [(x, y) for y in range(h - 1) for x in range(6, w - 6)]
+        self.assertNotEqual(hover, normal)
+        self.assertTrue(all(a >= b for i in range(w * h) for a, b in zip(channels(hover[i]), channels(normal[i]))))
+        self.assertPixels(pressed[6:w - 6], background_row[6:w - 6])
+        self.assertNotEqual(normal[6:w - 6], pressed[6:w - 6])
+        below = [(channels(pressed[(y + 1) * w + x]), channels(normal[y * w + x]), normal[y * w + x]) for x, y in inner]
+        self.assertTrue(all(a <= b for down, up, _ in below for a, b in zip(down, up)))
+        self.assertTrue(all(a < b for down, up, colour in below if colour == normal[h // 2 * w + 3] for a, b in zip(down, up)))
+        self.assertTrue(all(len(set(channels(disabled[y * w + x]))) == 1 for x, y in inner))
+        spread = lambda picture: max(sum(channels(picture[y * w + x])) for x, y in inner) - \
+            min(sum(channels(picture[y * w + x])) for x, y in inner)  # noqa: E731
+        self.assertLess(spread(disabled), spread(normal) / 2)
+
+    def test_a_new_menu_becomes_a_zip_of_the_whole_folder(self):
+        self.open("")
+        self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
+        before = self.frames()
+        self.driver.find_element(By.ID, "new-menu").click()
+        self.settle(before)
+        self.assertEqual(self.js("return document.getElementById('text').value"), "[Main]\n")
+        text = self.driver.find_element(By.ID, "text")
+        text.send_keys(Keys.CONTROL, Keys.END, Keys.NULL, "Icon=menu.ico")  # an error: no such file
+        self.driver.find_element(By.ID, "download").click()
+        self.until(self.question, "the question")
+        self.assertIn("menu.ico", self.question().text)
+        self.question().dismiss()
+        self.until(lambda: "No zip was made" in self.text("messages"), "the zip refused")
+
+        work = Path(self.work.name)
+        shoot(work / "logo.png")
+        png = (work / "logo.png").read_bytes()  # with a gamma of 1.0, which the page must not apply
+        gamma = b"gAMA" + (100000).to_bytes(4, "big")
+        png = png[:33] + (4).to_bytes(4, "big") + gamma + zlib.crc32(gamma).to_bytes(4, "big") + png[33:]
+        (work / "logo.png").write_bytes(png)
+        (work / "logo.jpg").write_bytes(png)
+        (work / "tools").mkdir()
+        (work / "tools" / "setup.exe").write_bytes(b"MZ setup")
+        (work / "l\u00e4s mig.txt").write_bytes(b"read me")
+        width, height, logo = pngread.read(work / "logo.png")
+        for name in ("logo.png", "logo.jpg"):  # one name, two pictures
+            before = self.frames()
+            self.driver.find_element(By.ID, "background").send_keys(str(work / name))
+            self.settle(before)
+        self.assertPixels(self.canvas(), logo)
+        for element, *keys in (("add-files", str(work / "l\u00e4s mig.txt")), ("add-folder", str(work / "tools")),
+                                ("text", Keys.CONTROL, Keys.END, Keys.NULL, "\nAppName=Caf\u00e9")):
+            before = self.frames()
+            self.driver.find_element(By.ID, element).send_keys(*keys)
+            self.settle(before)
+
+        first, second = self.add_button("Install"), self.add_button("Read me")
+        self.assertEqual((first["Tip"], second["Tip"]), ("Install", "Read me"))
+        self.assertEqual(second["Left"], first["Left"])
+        with zipfile.ZipFile(io.BytesIO(self.download("download", "menu.zip", confirm=True))) as zipped:
+            files = {name: zipped.read(name) for name in zipped.namelist()}
+            self.assertTrue(zipped.getinfo("l\u00e4s mig.txt").flag_bits & 0x800)  # a UTF-8 name
+
+        pictures = {f"pictures/button{n}{state}.bmp" for n in (1, 2) for state in ("", "-hover", "-pressed", "-disabled")}
+        program = SITE / "autorun.exe"
+        self.assertEqual(set(files), {"autorun.ini", "autorun.inf", "pictures/logo.bmp", "pictures/logo-2.bmp",
+                                      "l\u00e4s mig.txt", "tools/setup.exe"} | pictures | ({"autorun.exe"} if program.exists() else set()))
+        if program.exists():
+            self.assertEqual(files["autorun.exe"], program.read_bytes())
+        else:
+            self.assertIn("lacks autorun.exe", self.text("messages"))
+        ini = files["autorun.ini"]
+        self.assertEqual(ini, text.get_attribute("value").replace("\n", "\r\n").encode("cp1252"))
+        self.assertEqual(ini.split(b"\r\n")[:6], [b"[Main]", b"Buttons=2", b"BackGround=pictures\\logo-2.bmp",
+                                                 b"Icon=menu.ico", b"AppName=Caf\xe9", b"[Button1]"])
+        self.assertIn(b"[Button2]", ini.split(b"\r\n"))
+        self.assertEqual(files["autorun.inf"], b"[autorun]\r\nopen=autorun.exe\r\nicon=autorun.exe\r\nlabel=Caf\xe9\r\n")
+        bmps = {name: bmp24(data) for name, data in files.items() if name.endswith(".bmp")}
+        for name, (header, *_) in bmps.items():
+            self.assertEqual(header, (b"BM", True, 40, 24, 0, True), name)
+        self.assertPixels(bmps["pictures/logo.bmp"][3], logo)
+
+        states = [bmps[first[key].replace("\\", "/")] for key in ("NABitmap", "ABitmap", "PBitmap", "DBitmap")]
+        (_, w, h, normal), hover, pressed, disabled = states[0], states[1][3], states[2][3], states[3][3]
+        left, top = int(first["Left"]), int(first["Top"])
+        self.assertTrue(int(second["Top"]) >= top + h and int(second["Top"]) + h <= height and left + w <= width)
+        self.assert_states(w, h, normal, hover, pressed, disabled, logo[top * width + left:][:w])
+
+        # The menu shows them.
+        self.assertPixels(self.canvas(left, top, w, h), normal)
+        self.pointer(left + w // 2, top + h // 2)
+        self.assertPixels(self.canvas(left, top, w, h), hover)
+
+    def test_any_image_the_browser_decodes_becomes_the_background(self):
+        self.open("")
+        self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
+        self.driver.find_element(By.ID, "new-menu").click()
+        work = Path(self.work.name)
+        (work / "drawing.svg").write_text('<svg xmlns="http://www.w3.org/2000/svg" width="40" height="30">'
+                                          '<rect width="40" height="30" fill="#3a6"/></svg>')
+        for kind in ("gif", "webp", "bmp"):
+            subprocess.run(["convert", "-size", "40x30", "gradient:red-blue", work / f"{kind}.{kind}"], check=True)
+        for name in ("gif.gif", "webp.webp", "bmp.bmp", "drawing.svg"):
+            before = self.frames()
+            self.driver.find_element(By.ID, "background").send_keys(str(work / name))
+            self.settle(before)
+            self.assertIn(f"BackGround=pictures\\{name.split('.')[0]}.bmp", self.js("return document.getElementById('text').value"))
+            self.assertEqual(len(self.canvas()), 40 * 30)
+
+    def test_the_demo_zip_keeps_the_folders_own_autorun_inf(self):
+        self.open()
+        with zipfile.ZipFile(io.BytesIO(self.download("download", "demo.zip"))) as zipped:
+            self.assertEqual(zipped.read("autorun.inf"), (DEMO / "autorun.inf").read_bytes())
+            self.assertEqual(zipped.read("autorun.ini"), (DEMO / "autorun.ini").read_bytes())
 
 
 if __name__ == "__main__":

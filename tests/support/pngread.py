@@ -17,7 +17,8 @@ def _paeth(a, b, c):
 
 def read(path):
     """(width, height, pixels) of an 8-bit RGB PNG file."""
-    data = open(path, "rb").read()
+    with open(path, "rb") as f:
+        data = f.read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         raise PngError("%s is not a PNG file" % path)
     pos, header, compressed = 8, None, b""

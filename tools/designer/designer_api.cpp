@@ -159,24 +159,144 @@ std::string answerField(CheckContext& context, const std::string& section, const
     return "[" + std::to_string(answer.offset) + "," + std::to_string(answer.line.size()) + "]";
 }
 
-// For each button, where its section's header line ends and which lines answer Left and Top,
-// as [offset, length] in bytes: what the layout mode rewrites.
+int32_t headerEnd(CheckContext& context, const std::string& section) {
+    int32_t header = context.headerOffset(section);
+    return header >= 0 ? context.lineEnd(header) : -1;
+}
+
+std::string range(size_t from, size_t to) {
+    return "[" + std::to_string(from) + "," + std::to_string(to) + "]";
+}
+
+// The items of a button's Activate value as the menu reads them: how many there are and, for
+// each rule (an item with a verb the menu knows and a digit after BUTTON), its bytes [from, to)
+// in the file, the bytes to cut to take it out, the offset of the digit, the verb, the button it
+// names, its alias, and whether the menu applies it (the walk stops at the first item that ends
+// the button's rules, and skips a rule without its alias or whose button does not exist).
+std::string rulesOf(const Answer& activate, uint32_t count) {
+    std::string rows = "[";
+    if (!activate.found || activate.value.empty()) return "{\"count\":0,\"rules\":[]}";
+    int32_t items = 0;
+    size_t value = static_cast<size_t>(activate.offset) + activate.line.rfind(activate.value);
+    String list(activate.value.c_str());
+    char* base = list.text();
+    char* item = base;
+    while (item != nullptr) {
+        size_t from = static_cast<size_t>(item - base);
+        char* next = cutItem(item);
+        ++items;
+        std::string raw = item;
+        int32_t n = 0;
+        String* words = itemWords(item, n);
+        ActivateRule rule = readRule(n, words);
+        if (rule.stop == RuleStop::none && rule.target > 0) {
+            size_t verb = raw.find(words[0].text());
+            size_t target = raw.find(words[1].text(), verb + words[0].length()) + 6;
+            bool applied = rule.target <= count && rule.alias != nullptr;
+            if (rows.size() > 1) rows += ",";
+            // Taking the rule out takes a "|" beside it too: the one after it, or before the last.
+            size_t to = next != nullptr ? static_cast<size_t>(next - base) : from + raw.size();
+            size_t cut = next == nullptr && from > 0 ? from - 1 : from;
+            rows += "{\"range\":" + range(value + from, value + from + raw.size()) +
+                    ",\"cut\":" + range(value + cut, value + to) +
+                    ",\"digit\":" + std::to_string(value + from + target) +
+                    ",\"enable\":" + (rule.enable ? "true" : "false") +
+                    ",\"target\":" + std::to_string(rule.target) +
+                    ",\"alias\":" + jsonText(rule.alias != nullptr ? rule.alias : "") +
+                    ",\"applied\":" + (applied ? "true" : "false") + "}";
+        }
+        delete[] words;
+        if (rule.stop != RuleStop::none) break;
+        item = next;
+    }
+    return "{\"count\":" + std::to_string(items) + ",\"rules\":" + rows + "]}";
+}
+
+const char* const commandNames[] = {"none", "run", "shell", "reinit", "close", "unknown"};
+
+// The first command of an Action value as the menu reads it: {"command", "alias", "file",
+// "wait", "argument", "items"}; alias is the part of a RUN program before its "+".
+std::string commandOf(const Answer& action) {
+    int32_t items = 0;
+    std::string command = "none", alias, file, argument;
+    bool wait = false;
+    String list(action.value.c_str());
+    char* item = action.found ? list.text() : nullptr;
+    for (char* next = item; next != nullptr; ++items) next = cutItem(next);
+    if (item != nullptr) {
+        int32_t n = 0;
+        String* words = itemWords(item, n);
+        Command read = readCommand(n, words);
+        command = commandNames[static_cast<int>(read)];
+        std::string program = read == Command::run && n >= 2 ? words[1].text() : "";
+        int32_t plus = aliasSeparator(program.c_str());
+        if (plus >= 0) alias = program.substr(0, static_cast<size_t>(plus));
+        file = read == Command::shell && n >= 3 ? words[2].text()
+                                                : program.substr(static_cast<size_t>(plus + 1));
+        wait = read == Command::run && n >= 3 && equals(words[2], "wait");
+        if (read == Command::run && n >= 3 && !wait) argument = words[2].text();
+        delete[] words;
+    }
+    return "{\"command\":\"" + command + "\",\"alias\":" + jsonText(alias) +
+           ",\"file\":" + jsonText(file) + ",\"wait\":" + (wait ? "true" : "false") +
+           ",\"argument\":" + jsonText(argument) + ",\"items\":" + std::to_string(items) + "}";
+}
+
+// Why the menu would not read name as one word of one command: "" when it would.
+std::string refusalOf(const std::string& name) {
+    if (findChar('|', name.c_str()) >= 0) return "a | ends the command there";
+    if (findChar('[', name.c_str()) >= 0) return "a [ ends the button's section there";
+    if (aliasSeparator(name.c_str()) >= 0) return "a + would make the part before it an alias";
+    if (findChar(' ', name.c_str()) >= 0) return "a space would make it two words";
+    return "";
+}
+
+// A button's section as the menu finds it: the "[" of its header, the bytes of the number in
+// it, where the section ends (the next "[" or the end of the file), its Left, Top, Tip and
+// Activate lines and the rules of its Activate value.
+std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
+    std::string section = sectionOfButton(n);
+    int32_t header = context.headerOffset(section);
+    size_t end = static_cast<size_t>(context.app.sectionEnd);
+    size_t number = static_cast<size_t>(header) + 7;
+    Answer tip = context.answer(section, tipKey);
+    Answer activate = context.answer(section, keys::activate);
+    return "{\"headerEnd\":" + std::to_string(headerEnd(context, section)) +
+           ",\"header\":" + std::to_string(header) + ",\"end\":" + std::to_string(end) +
+           ",\"number\":" + range(number, number + std::to_string(n).size()) +
+           ",\"left\":" + answerField(context, section, keys::left) +
+           ",\"top\":" + answerField(context, section, keys::top) +
+           ",\"tip\":" + jsonText(tip.value) +
+           ",\"action\":" + answerField(context, section, keys::action) +
+           ",\"command\":" + commandOf(context.answer(section, keys::action)) +
+           ",\"activate\":" + answerField(context, section, keys::activate) +
+           ",\"activateValue\":" + jsonText(activate.value) +
+           ",\"activateItems\":" + rulesOf(activate, count) + "}";
+}
+
+// Where the lines are that the page rewrites, as [offset, length] in bytes, and where each
+// section's header line ends: BackGround and Buttons of [Main]; Left and Top of each button;
+// the number a new button takes, the first above Buttons whose section does not exist; and the
+// AppName the menu reads (null without one), which the page writes into autorun.inf.
 std::string layoutOf(const Options& options) {
     Application app;
     std::string bytes;
     if (app.configText != nullptr) bytes = app.configText;
     CheckContext context(options, app, bytes);
-    std::string rows = "[";
+    Answer appName = context.answer("Main", keys::appName);
+    uint32_t next = context.buttonCount() + 1;
+    while (context.headerOffset(sectionOfButton(next)) >= 0) ++next;
+    std::string rows = "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
+                       ",\"background\":" + answerField(context, "Main", keys::background) +
+                       ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
+                       ",\"appName\":" + (appName.found ? jsonText(appName.value) : "null") +
+                       "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
     uint32_t count = std::min<uint32_t>(context.buttonCount(), maxButtons);
     for (uint32_t n = 1; n <= count; ++n) {
-        std::string section = sectionOfButton(n);
-        int32_t header = context.headerOffset(section);
         if (n > 1) rows += ",";
-        rows += "{\"headerEnd\":" + std::to_string(header >= 0 ? context.lineEnd(header) : -1) +
-                ",\"left\":" + answerField(context, section, keys::left) +
-                ",\"top\":" + answerField(context, section, keys::top) + "}";
+        rows += buttonPlaces(context, n, count);
     }
-    return rows + "]";
+    return rows + "]}";
 }
 
 const char* hand(std::string text) {
@@ -386,7 +506,64 @@ EMSCRIPTEN_KEEPALIVE const char* designer_aliases() {
     return hand(designer().aliases);
 }
 
-// Per button: {"headerEnd", "left", "top"}, the places of the lines the layout mode rewrites.
+// The Action value of one command: "RUN", "SHELL", "REINIT" or "CLOSE" (verb), a program or
+// document of the menu's folder (file), for RUN the alias it is found through (may be empty)
+// and "wait" or an argument (extra). {"value"} or {"refused"} with the reason.
+EMSCRIPTEN_KEEPALIVE const char* designer_action(const char* verb, const char* alias,
+                                                 const char* file, const char* extra) {
+    std::string command = verb;
+    if (command == "REINIT" || command == "CLOSE")
+        return hand("{\"value\":" + jsonText(command) + "}");
+    for (const std::string& name : {std::string(alias), std::string(file), std::string(extra)}) {
+        std::string refusal = name.empty() ? "" : refusalOf(name);
+        if (!refusal.empty())
+            return hand("{\"refused\":" +
+                        jsonText("\"" + name + "\" cannot stand in an Action: " + refusal + ".") +
+                        "}");
+    }
+    if (file[0] == '\0') return hand("{\"refused\":\"Choose a file of the folder.\"}");
+    std::string value = command == "SHELL"
+                            ? "SHELL open " + std::string(file) + " .\\"
+                            : "RUN " + (alias[0] != '\0' ? std::string(alias) + "+" : "") + file;
+    if (command != "SHELL" && extra[0] != '\0') value += " " + std::string(extra);
+    return hand("{\"value\":" + jsonText(value) + "}");
+}
+
+// value (an Activate value) with one more rule at its end: button n is enabled (or disabled)
+// when alias has a value. {"value"} or {"refused"} with the reason, also when an earlier item
+// would end the rules before the new one.
+EMSCRIPTEN_KEEPALIVE const char* designer_rule(const char* value, int enable, int n,
+                                               const char* alias) {
+    auto refused = [](const std::string& why) {
+        return hand("{\"refused\":" + jsonText(why) + "}");
+    };
+    if (n < 1 || n > 9)
+        return refused(
+            "A rule can name buttons 1 to 9 only: the menu reads one digit after BUTTON.");
+    std::string refusal = alias[0] != '\0' ? refusalOf(alias) : "choose an alias of [Registry]";
+    if (!refusal.empty()) return refused("No rule was added: " + refusal + ".");
+    std::string item = std::string(enable != 0 ? "ENABLE" : "DISABLE") + " BUTTON" +
+                       std::to_string(n) + " " + alias;
+    std::string rules = value[0] != '\0' ? std::string(value) + "|" + item : item;
+    String list(rules.c_str());
+    for (char* next = list.text(); next != nullptr;) {
+        char* at = next;
+        next = cutItem(at);
+        std::string text = at;
+        int32_t count = 0;
+        String* words = itemWords(at, count);
+        ActivateRule rule = readRule(count, words);
+        delete[] words;
+        if (rule.stop != RuleStop::none && next != nullptr)
+            return refused("No rule was added: the menu stops reading this button's rules at \"" +
+                           trimmed(text) + "\".");
+    }
+    return hand("{\"value\":" + jsonText(rules) + "}");
+}
+
+// {"main": {"headerEnd", "background", "buttons", "appName"}, "next", "buttons": [{"headerEnd",
+// "header", "end", "number", "left", "top", "tip", "activate", "activateItems"}]}: the places of
+// the lines the page rewrites, the number of a new button, and each button's rules.
 EMSCRIPTEN_KEEPALIVE const char* designer_layout() {
     return hand(designer().layout);
 }

@@ -1,0 +1,38 @@
+// The finished menu folder as one zip: autorun.ini as the page shows it, every other file of the
+// folder, the menu program of this build, and an autorun.inf unless the folder has its own.
+// Names are stored as UTF-8, flagged so where they leave ASCII.
+import { encode } from './codepage.js';
+
+// The autorun.exe staged beside the page by the build, or null when the build had none.
+export async function menuProgram() {
+  const response = await fetch('autorun.exe');
+  return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
+}
+
+// Tells Windows to offer the menu when the disc or stick is inserted.
+export function autorunInf(appName, codePage) {
+  const lines = ['[autorun]', 'open=autorun.exe', 'icon=autorun.exe'];
+  if (appName) lines.push(`label=${appName}`);
+  return encode(lines.map((l) => `${l}\r\n`).join(''), codePage).bytes;
+}
+
+// files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written. The zip
+// writer is fetched the first time, so that it does not delay the page's start.
+export async function menuZip(files, program, inf) {
+  const { zipSync } = await import('./fflate.js');
+  const entries = {};
+  const has = (name) => files.some((f) => f.path.toLowerCase() === name);
+  for (const { path, bytes } of files) if (!(program && path.toLowerCase() === 'autorun.exe')) entries[path] = bytes;
+  if (program) entries['autorun.exe'] = program;
+  if (!has('autorun.inf')) entries['autorun.inf'] = inf;
+  return zipSync(entries, { level: 6 });
+}
+
+// Hands bytes to the browser as a download named name.
+export function offer(bytes, name) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  link.download = name;
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}

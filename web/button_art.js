@@ -1,0 +1,68 @@
+// Pictures of a button without artwork: its text on a filled shape, in the four states the menu
+// shows, each laid over the background the button stands on, since a BMP has no alpha.
+
+export const colours = {
+  Blue: ['#2f5fb3', '#ffffff'],
+  Green: ['#2e7d4f', '#ffffff'],
+  Orange: ['#d9731f', '#ffffff'],
+  Light: ['#eeeeee', '#202020'],
+  Dark: ['#303030', '#f4f4f4'],
+};
+export const sizes = { Small: [120, 32], Medium: [160, 40], Large: [220, 52] };
+export const corners = { Square: 0, Rounded: 6, Round: 14 };
+
+const rgb = (hex) => [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16));
+const mix = (colour, target, share) => colour.map((v) => Math.round(v + (target - v) * share));
+const grey = ([r, g, b]) => Math.round(0.299 * r + 0.587 * g + 0.114 * b);
+
+// Per state: the fill, the text's colour and how far the shape moves down.
+const states = {
+  normal: (fill, ink) => [fill, ink, 0],
+  hover: (fill, ink) => [mix(fill, 255, 0.3), mix(ink, 255, 0.3), 0],
+  pressed: (fill, ink) => [mix(fill, 0, 0.3), mix(ink, 0, 0.3), 1],
+  disabled: (fill, ink) => {
+    const shade = mix([grey(fill)], 170, 0.5)[0];
+    return [[shade, shade, shade], mix([grey(ink), grey(ink), grey(ink)], shade, 0.6), 0];
+  },
+};
+export const stateNames = Object.keys(states);
+
+// { normal, hover, pressed, disabled } as ImageData; under: the background's pixels under the
+// button, ImageData of its size. The shape leaves the bottom row free for the pressed picture.
+export function buttonPictures(text, { colour, size, corner }, under) {
+  const [width, height] = sizes[size];
+  const [fill, ink] = colours[colour].map(rgb);
+  const pictures = {};
+  for (const [name, state] of Object.entries(states)) {
+    const [shapeFill, textFill, down] = state(fill, ink);
+    const context = new OffscreenCanvas(width, height).getContext('2d');
+    context.putImageData(under, 0, 0);
+    context.fillStyle = `rgb(${shapeFill})`;
+    context.beginPath();
+    context.roundRect(0, down, width, height - 1, corners[corner]);
+    context.fill();
+    context.fillStyle = `rgb(${textFill})`;
+    context.font = `600 ${Math.round(height * 0.4)}px sans-serif`;
+    context.textAlign = 'center';
+    context.textBaseline = 'middle';
+    context.fillText(text, width / 2, down + (height - 1) / 2, width - 12);
+    pictures[name] = context.getImageData(0, 0, width, height);
+  }
+  return pictures;
+}
+
+// The pixels of image in the rectangle, white where the rectangle lies outside it.
+export function crop(image, left, top, width, height) {
+  const out = new ImageData(width, height);
+  out.data.fill(255);
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) {
+      const sx = left + x;
+      const sy = top + y;
+      if (!image || sx < 0 || sy < 0 || sx >= image.width || sy >= image.height) continue;
+      const from = (sy * image.width + sx) * 4;
+      out.data.set(image.data.subarray(from, from + 4), (y * width + x) * 4);
+    }
+  }
+  return out;
+}
