@@ -114,6 +114,38 @@ def clone_prefix(base, target):
         subdirectories[:] = [d for d in subdirectories if not os.path.islink(os.path.join(directory, d))]
 
 
+def start_xvfb(folder):
+    """An Xvfb of the screen size on a display number it picks free, its messages logged in
+    folder; the process, with its display's number as .number."""
+    read_end, write_end = os.pipe()
+    with open(os.path.join(folder, "xvfb.log"), "wb") as log:
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp", "-br", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
+    os.close(write_end)
+    number, deadline = b"", time.monotonic() + START_TIMEOUT
+    while not number.endswith(b"\n"):
+        check(time.monotonic() < deadline and xvfb.poll() is None, "Xvfb did not start; see %s/xvfb.log" % folder)
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    check(number.strip().isdigit(), "Xvfb reported no display number")
+    xvfb.number = int(number)
+    return xvfb
+
+
+def stop_xvfb(xvfb):
+    xvfb.terminate()
+    try:
+        xvfb.wait(10)
+    except subprocess.TimeoutExpired:
+        xvfb.kill()
+        xvfb.wait()
+
+
 class Session:
     """A display and a prefix for programs; a context manager. With base, the prefix is a fresh
     clone of that base prefix inside root; otherwise prefix is made once and kept."""
@@ -141,12 +173,7 @@ class Session:
         if self.x is not None:
             self.x.close()
         if self.xvfb is not None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(10)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
+            stop_xvfb(self.xvfb)
             os.remove(os.path.join(self.root, "xvfb.pid"))
         return False
 
@@ -171,27 +198,11 @@ class Session:
             shutil.rmtree(self.root, ignore_errors=True)
 
     def _start_display(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp", "-br", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.root, "xvfb.log"), "wb"))
-        os.close(write_end)
+        self.xvfb = start_xvfb(self.root)
         with open(os.path.join(self.root, "xvfb.pid"), "w") as f:
             f.write(str(self.xvfb.pid))
-        number, deadline = b"", time.monotonic() + START_TIMEOUT
-        while not number.endswith(b"\n"):
-            check(time.monotonic() < deadline and self.xvfb.poll() is None,
-                  "Xvfb did not start; see %s/xvfb.log" % self.root)
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        check(number.strip().isdigit(), "Xvfb reported no display number")
-        self.display = ":%d" % int(number)
-        self.x = xclient.Display(int(number))
+        self.display = ":%d" % self.xvfb.number
+        self.x = xclient.Display(self.xvfb.number)
 
     def warm_up(self):
         """Starts the prefix's wineserver, services and desktop with a window of Wine's own
@@ -289,8 +300,10 @@ class Program:
             check(self.running(), "%s ended with %s before showing a window" % (
                 self.program, self.process.returncode))
             for window in self.session.x.top_level(os.path.basename(self.program)):
-                if self.session.x.name(window) != "Default IME":
-                    return (window,) + self.session.x.geometry(window)
+                # A window that went away since the listing has no geometry.
+                box = self.session.x.geometry(window)
+                if box and self.session.x.name(window) != "Default IME":
+                    return (window,) + box
             return None
         return wait_until(mapped, timeout, "the window of %s" % self.program)
 
