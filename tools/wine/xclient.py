@@ -75,8 +75,11 @@ class Image:
 
     def crop(self, x, y, width, height):
         """The screen rectangle at (x, y) as an Image of its own."""
-        rows = [self.pixels[(r - self.y) * self.width + x - self.x:][:width] for r in range(y, y + height)]
-        return Image(x, y, width, height, [p for row in rows for p in row])
+        pixels = []
+        for row in range(y - self.y, y - self.y + height):
+            start = row * self.width + x - self.x
+            pixels += self.pixels[start:start + width]
+        return Image(x, y, width, height, pixels)
 
     def png(self):
         """The pixels as an 8-bit RGB PNG file."""
