@@ -138,6 +138,7 @@ def start_xvfb(folder):
 
 
 def stop_xvfb(xvfb):
+    """Ends an Xvfb of start_xvfb, killing it when it does not end within 10 s."""
     xvfb.terminate()
     try:
         xvfb.wait(10)
