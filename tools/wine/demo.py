@@ -93,18 +93,18 @@ class Journey:
     def gone(self, title, timeout=30):
         wait_until(lambda: not self.s.window_named(title), timeout, "the window %r to close" % title)
 
-    def box(self, window):
+    def box(self, window, when):
         """(x, y, width, height) of a window of the journey, which must still be there: no
         frame can show a window that has gone."""
         box = self.s.x.geometry(window)
-        check(box is not None, "the window %#x closed before the journey was done with it" % window)
+        check(box is not None, "the window %#x closed %s" % (window, when))
         return box
 
     def locate_client(self):
         """The client area sits in the frame with equal borders left, right and below and the
         caption above; the window is fitted to the background only after it has appeared, so
         this is asked again for every frame. The menu window's box is returned."""
-        x, y, w, h = menu = self.box(self.menu_window)
+        x, y, w, h = menu = self.box(self.menu_window, "while the journey was still under way")
         border = (w - self.back_w) // 2
         self.cx, self.cy = x + border, y + h - self.back_h - border
         return menu
@@ -114,12 +114,13 @@ class Journey:
         w, h, pixels = pictures[state]
         return self.frame.crop(self.cx + left, self.cy + top, w, h).pixels == pixels
 
-    def frame_shows(self, buttons, windows):
+    def frame_shows(self, what, buttons, windows):
         """Grabs the smallest rectangle of the screen that holds the menu and the windows, each
         given as (window, px, py, colour), and tells whether it shows every button in its state
         and in every window that colour at (px, py), a negative coordinate counted from the
         window's right or bottom edge."""
-        boxes = [self.locate_client()] + [self.box(window) for window, _, _, _ in windows]
+        boxes = [self.locate_client()] + [self.box(window, "before a frame showed it (%s)" % what)
+                                          for window, _, _, _ in windows]
         x0, y0 = max(0, min(b[0] for b in boxes)), max(0, min(b[1] for b in boxes))
         x1 = min(self.s.x.width, max(b[0] + b[2] for b in boxes))
         y1 = min(self.s.x.height, max(b[1] + b[3] for b in boxes))
@@ -130,7 +131,7 @@ class Journey:
 
     def expect(self, what, buttons, windows=()):
         """Waits for a frame that shows every button in its state and every window's pixel."""
-        wait_until(lambda: self.frame_shows(buttons, windows), 20,
+        wait_until(lambda: self.frame_shows(what, buttons, windows), 20,
                    "a frame showing %s %s (%s)" % (buttons, list(windows), what), interval=0.2)
 
     def point(self, number):
@@ -175,7 +176,7 @@ class Journey:
         notepad = self.window("readme.txt - Notepad", 30)
         self.expect("after opening readme.txt", {}, [(notepad, -40, -60, 0xFFFFFF)])
         self.shot("readme")
-        nx, ny, nw, _ = self.box(notepad)
+        nx, ny, nw, _ = self.box(notepad, "before the journey could close it")
         s.click(nx + nw - 14, ny + 12)  # the close box at the right end of Notepad's caption
         self.gone("readme.txt - Notepad", 20)
         # The pointer has not been over the menu since the click, so the repaint shows Read me
