@@ -218,7 +218,11 @@ class Session:
     # Wine and its registry.
 
     def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True):
-        result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, timeout=timeout)
+        try:
+            result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, timeout=timeout)
+        except subprocess.TimeoutExpired as hung:
+            raise Failure("wine %s did not end within %d s: %s" % (
+                " ".join(args), timeout, (hung.stderr or b"").decode("latin-1")[-400:]))
         check(result.returncode == 0 or not check_result, lambda: "wine %s failed with %d: %s" % (
             " ".join(args), result.returncode, result.stderr.decode("latin-1")[-400:]))
         return result
