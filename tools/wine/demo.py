@@ -8,7 +8,7 @@ import shutil
 import subprocess
 import sys
 
-from .session import Failure, Session, check, prepare_prefix, wait_until, wine_environment
+from .session import Failure, Session, check, prepare_prefix, quiet, wait_until, wine_environment
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DEMO = os.path.join(ROOT, "build", "demo")
@@ -61,7 +61,7 @@ def prepare_registry(run):
 def interactive(prefix):
     prepare_prefix(prefix, os.path.join(WORK, "wineboot.log"))
     env = wine_environment(prefix, os.environ["DISPLAY"])
-    run = lambda *args: subprocess.run(["wine"] + list(args), env=env, capture_output=True)  # noqa: E731
+    run = lambda *args: quiet(["wine"] + list(args), env)  # noqa: E731
     prepare_registry(run)
     # Leave window decorations to the desktop's window manager.
     run("reg", "delete", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Decorated", "/f")

@@ -12,6 +12,7 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 from . import xclient
@@ -218,13 +219,21 @@ class Session:
     # Wine and its registry.
 
     def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True):
-        try:
-            result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, timeout=timeout)
-        except subprocess.TimeoutExpired as hung:
-            raise Failure("wine %s did not end within %d s: %s" % (
-                " ".join(args), timeout, (hung.stderr or b"").decode("latin-1")[-400:]))
-        check(result.returncode == 0 or not check_result, lambda: "wine %s failed with %d: %s" % (
-            " ".join(args), result.returncode, result.stderr.decode("latin-1")[-400:]))
+        """Runs a Wine command to its end; its output comes through files, not pipes: the
+        command that finds the prefix's wineserver gone starts the prefix's services again,
+        and they keep its standard error open long after it has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                code = subprocess.run(["wine"] + list(args), env=self.env, stdout=out, stderr=err,
+                                      timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                code = None
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(args, code, out.read(), err.read())
+        how = "did not end within %d s" % timeout if code is None else "failed with %d" % code
+        check(code == 0 or (code is not None and not check_result), lambda: "wine %s %s: %s" % (
+            " ".join(args), how, result.stderr.decode("latin-1")[-400:]))
         return result
 
     def reg_set(self, key, name, value):
