@@ -67,7 +67,8 @@ class Case(Session):
 
     def recorder(self, *names, folder=None, directions=""):
         """The recorder, which logs how it was started, copied under each name, with its
-        directions beside it (lines sleep|ms, regset|key|name|text); the last path is returned."""
+        directions beside it (lines sleep|ms, until|path, regset|key|name|text); the last path
+        is returned."""
         for name in names:
             path = self.write(name, open(os.path.join(self.mingw, "e2e", "recorder.exe"), "rb").read(), folder)
             if directions:
@@ -88,6 +89,13 @@ class Case(Session):
         self.ini("\n".join(l for l in lines if l))
         if start:
             self.launch()
+
+    def hold(self):
+        """A line of directions that keeps a recorder running until release() is called."""
+        return "until|%s\r\n" % windows_path(os.path.join(self.root, "release"))
+
+    def release(self):
+        self.write("release", "", self.root)
 
     # The menu.
 

@@ -82,7 +82,7 @@ def long_line(t):
     # Button 5's normal picture gets a name of 1 MB.
     edit_ini(t, lambda text: text[:text.index(b"[Button5]")] + text[text.index(b"[Button5]"):].replace(
         b"NABitmap = NABitmap.bmp", b"NABitmap = " + b"p" * MEGABYTE, 1))
-    t.launch()
+    t.launch(timeout=BIG_START_TIMEOUT)
     # The rule names an alias no line defines, so ENABLE disables its button.
     t.expect(150, 20, DISABLED, "button 2 disabled by its rule")
     t.press(10, 20)

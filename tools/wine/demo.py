@@ -3,13 +3,12 @@ after scripts/demo has built everything. With a usable display the menu opens th
 without one (or with --headless) it runs on a virtual display, plays a short pointer journey,
 checks every step on the screen, saves screenshots and closes again."""
 
-import functools
 import os
 import shutil
 import subprocess
 import sys
 
-from .session import Failure, Session, check, prepare_prefix, wait_until, wine_environment
+from .session import Failure, Session, check, prepare_prefix, quiet, wait_until, wine_environment
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DEMO = os.path.join(ROOT, "build", "demo")
@@ -36,14 +35,12 @@ def assemble():
     say("the menu folder is " + MENU)
 
 
-@functools.lru_cache(maxsize=None)
 def ini(section, key):
     """What the menu reads for key in [section], asked of the menu's own code."""
     return subprocess.run([os.path.join(ROOT, "build", "native", "autorun-sim"), "--dir", MENU, "query",
                            section, key], check=True, capture_output=True, text=True).stdout.rstrip("\n")
 
 
-@functools.lru_cache(maxsize=None)
 def picture(section, key):
     """(width, height, pixels) of the picture that key in [section] names, read by ImageMagick."""
     data = subprocess.run(["convert", os.path.join(MENU, *ini(section, key).split("\\")), "-depth", "8", "ppm:-"],
@@ -64,7 +61,7 @@ def prepare_registry(run):
 def interactive(prefix):
     prepare_prefix(prefix, os.path.join(WORK, "wineboot.log"))
     env = wine_environment(prefix, os.environ["DISPLAY"])
-    run = lambda *args: subprocess.run(["wine"] + list(args), env=env, capture_output=True)  # noqa: E731
+    run = lambda *args: quiet(["wine"] + list(args), env)  # noqa: E731
     prepare_registry(run)
     # Leave window decorations to the desktop's window manager.
     run("reg", "delete", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Decorated", "/f")
@@ -80,8 +77,15 @@ class Journey:
     the window, and a grab in between would catch a half-drawn menu)."""
 
     def __init__(self, session):
-        self.s, self.shots, self.pictures = session, 0, {}
+        self.s, self.shots = session, 0
         self.back_w, self.back_h, _ = picture("Main", "BackGround")
+        # Every picture a frame is compared with is read before the menu starts: the windows
+        # of the installer and of the demo program stay only a few seconds.
+        self.buttons = {}
+        for n in range(1, int(ini("Main", "Buttons")) + 1):
+            section = "Button%d" % n
+            self.buttons[n] = (int(ini(section, "Left")), int(ini(section, "Top")),
+                               {state: picture(section, key) for state, key in KEYS.items()})
 
     def window(self, title, timeout=20):
         return wait_until(lambda: self.s.window_named(title), timeout, "a window titled %r" % title)
@@ -89,54 +93,59 @@ class Journey:
     def gone(self, title, timeout=30):
         wait_until(lambda: not self.s.window_named(title), timeout, "the window %r to close" % title)
 
+    def box(self, window, when):
+        """(x, y, width, height) of a window of the journey, which must still be there: no
+        frame can show a window that has gone."""
+        box = self.s.x.geometry(window)
+        check(box is not None, "the window %#x closed %s" % (window, when))
+        return box
+
     def locate_client(self):
         """The client area sits in the frame with equal borders left, right and below and the
         caption above; the window is fitted to the background only after it has appeared, so
-        this is asked again for every frame."""
-        x, y, w, h = self.s.x.geometry(self.menu_window)
+        this is asked again for every frame. The menu window's box is returned."""
+        x, y, w, h = menu = self.box(self.menu_window, "while the journey was still under way")
         border = (w - self.back_w) // 2
         self.cx, self.cy = x + border, y + h - self.back_h - border
+        return menu
 
     def button_shows(self, number, state):
-        section = "Button%d" % number
-        if (section, state) not in self.pictures:
-            self.pictures[section, state] = picture(section, KEYS[state])
-        w, h, pixels = self.pictures[section, state]
-        left, top = self.cx + int(ini(section, "Left")), self.cy + int(ini(section, "Top"))
-        return self.frame.crop(left, top, w, h).pixels == pixels
+        left, top, pictures = self.buttons[number]
+        w, h, pixels = pictures[state]
+        return self.frame.crop(self.cx + left, self.cy + top, w, h).pixels == pixels
 
-    def window_shows(self, window, px, py, colour):
-        """The colour at (px, py) in the window, a negative coordinate counted from its right
-        or bottom edge."""
-        x, y, w, h = self.s.x.geometry(window)
-        return self.frame.at(x + px % w, y + py % h) == colour
-
-    def frame_shows(self, buttons, windows):
-        self.locate_client()
-        self.frame = self.s.x.screenshot()
+    def frame_shows(self, what, buttons, windows):
+        """Grabs the smallest rectangle of the screen that holds the menu and the windows, each
+        given as (window, px, py, colour), and tells whether it shows every button in its state
+        and in every window that colour at (px, py), a negative coordinate counted from the
+        window's right or bottom edge."""
+        boxes = [self.locate_client()] + [self.box(window, "before a frame showed it (%s)" % what)
+                                          for window, _, _, _ in windows]
+        x0, y0 = max(0, min(b[0] for b in boxes)), max(0, min(b[1] for b in boxes))
+        x1 = min(self.s.x.width, max(b[0] + b[2] for b in boxes))
+        y1 = min(self.s.x.height, max(b[1] + b[3] for b in boxes))
+        self.frame = self.s.x.image(x0, y0, x1 - x0, y1 - y0)
         return (all(self.button_shows(n, state) for n, state in buttons.items())
-                and all(self.window_shows(*item) for item in windows))
+                and all(self.frame.at(x + px % w, y + py % h) == colour
+                        for (x, y, w, h), (_, px, py, colour) in zip(boxes[1:], windows)))
 
     def expect(self, what, buttons, windows=()):
         """Waits for a frame that shows every button in its state and every window's pixel."""
-        wait_until(lambda: self.frame_shows(buttons, windows), 20,
+        wait_until(lambda: self.frame_shows(what, buttons, windows), 20,
                    "a frame showing %s %s (%s)" % (buttons, list(windows), what), interval=0.2)
 
     def point(self, number):
         """The pointer to the middle of the button."""
-        w, h, _ = picture("Button%d" % number, "NABitmap")
-        self.s.move(self.cx + int(ini("Button%d" % number, "Left")) + w // 2,
-                    self.cy + int(ini("Button%d" % number, "Top")) + h // 2)
+        left, top, pictures = self.buttons[number]
+        w, h, _ = pictures["normal"]
+        self.s.move(self.cx + left + w // 2, self.cy + top + h // 2)
 
-    def shot(self, name, *windows):
-        """The last frame, cut to the smallest rectangle that holds the windows."""
-        boxes = [self.s.x.geometry(window) for window in windows]
-        x0, y0 = min(b[0] for b in boxes), min(b[1] for b in boxes)
-        x1, y1 = max(b[0] + b[2] for b in boxes), max(b[1] + b[3] for b in boxes)
+    def shot(self, name):
+        """The last frame, which holds the menu and the windows it was checked for."""
         self.shots += 1
         path = os.path.join(SHOTS, "%02d-%s.png" % (self.shots, name))
         with open(path, "wb") as f:
-            f.write(self.frame.crop(x0, y0, x1 - x0, y1 - y0).png())
+            f.write(self.frame.png())
         say("screenshot " + path)
 
     def play(self):
@@ -147,18 +156,18 @@ class Journey:
         self.expect("at start", {1: "normal", 2: "normal", 3: "disabled", 4: "normal"})
         say("menu window %#x; its %dx%d client area at %d,%d" % (
             self.menu_window, self.back_w, self.back_h, self.cx, self.cy))
-        self.shot("menu", self.menu_window)
+        self.shot("menu")
         self.point(1)
         self.expect("pointer over Install demo", {1: "hover", 2: "normal", 3: "disabled", 4: "normal"})
-        self.shot("hover-install", self.menu_window)
+        self.shot("hover-install")
         s.xdotool("click", 1)
         setup = self.window(TITLE + " Setup")
         self.expect("while setup.exe runs", {1: "pressed", 2: "normal", 3: "disabled", 4: "normal"},
                     [(setup, 8, -8, 0xF4F7FB)])
-        self.shot("installing", self.menu_window, setup)
+        self.shot("installing")
         self.gone(TITLE + " Setup")
         self.expect("after the rebuild", {1: "disabled", 2: "normal", 3: "normal", 4: "normal"})
-        self.shot("installed", self.menu_window)
+        self.shot("installed")
         self.point(2)
         s.xdotool("click", 1)
         # Notepad opens at the top left corner of the screen, over much of the menu, often
@@ -166,8 +175,8 @@ class Journey:
         # once Notepad closes.
         notepad = self.window("readme.txt - Notepad", 30)
         self.expect("after opening readme.txt", {}, [(notepad, -40, -60, 0xFFFFFF)])
-        self.shot("readme", self.menu_window, notepad)
-        nx, ny, nw, _ = s.x.geometry(notepad)
+        self.shot("readme")
+        nx, ny, nw, _ = self.box(notepad, "before the journey could close it")
         s.click(nx + nw - 14, ny + 12)  # the close box at the right end of Notepad's caption
         self.gone("readme.txt - Notepad", 20)
         # The pointer has not been over the menu since the click, so the repaint shows Read me
@@ -179,7 +188,7 @@ class Journey:
         program = self.window(TITLE + " Program")
         self.expect("after starting the demo program", {1: "disabled", 2: "normal", 3: "pressed", 4: "normal"},
                     [(program, 8, -8, 0xF4F7FB)])
-        self.shot("program", self.menu_window, program)
+        self.shot("program")
         self.gone(TITLE + " Program")
         self.point(4)
         self.expect("pointer over Close", {4: "hover"})

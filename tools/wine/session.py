@@ -12,6 +12,7 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 from . import xclient
@@ -114,6 +115,39 @@ def clone_prefix(base, target):
         subdirectories[:] = [d for d in subdirectories if not os.path.islink(os.path.join(directory, d))]
 
 
+def start_xvfb(folder):
+    """An Xvfb of the screen size on a display number it picks free, its messages logged in
+    folder; the process, with its display's number as .number."""
+    read_end, write_end = os.pipe()
+    with open(os.path.join(folder, "xvfb.log"), "wb") as log:
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp", "-br", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
+    os.close(write_end)
+    number, deadline = b"", time.monotonic() + START_TIMEOUT
+    while not number.endswith(b"\n"):
+        check(time.monotonic() < deadline and xvfb.poll() is None, "Xvfb did not start; see %s/xvfb.log" % folder)
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    check(number.strip().isdigit(), "Xvfb reported no display number")
+    xvfb.number = int(number)
+    return xvfb
+
+
+def stop_xvfb(xvfb):
+    """Ends an Xvfb of start_xvfb, killing it when it does not end within 10 s."""
+    xvfb.terminate()
+    try:
+        xvfb.wait(10)
+    except subprocess.TimeoutExpired:
+        xvfb.kill()
+        xvfb.wait()
+
+
 class Session:
     """A display and a prefix for programs; a context manager. With base, the prefix is a fresh
     clone of that base prefix inside root; otherwise prefix is made once and kept."""
@@ -141,12 +175,7 @@ class Session:
         if self.x is not None:
             self.x.close()
         if self.xvfb is not None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(10)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
+            stop_xvfb(self.xvfb)
             os.remove(os.path.join(self.root, "xvfb.pid"))
         return False
 
@@ -171,27 +200,11 @@ class Session:
             shutil.rmtree(self.root, ignore_errors=True)
 
     def _start_display(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp", "-br", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.root, "xvfb.log"), "wb"))
-        os.close(write_end)
+        self.xvfb = start_xvfb(self.root)
         with open(os.path.join(self.root, "xvfb.pid"), "w") as f:
             f.write(str(self.xvfb.pid))
-        number, deadline = b"", time.monotonic() + START_TIMEOUT
-        while not number.endswith(b"\n"):
-            check(time.monotonic() < deadline and self.xvfb.poll() is None,
-                  "Xvfb did not start; see %s/xvfb.log" % self.root)
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        check(number.strip().isdigit(), "Xvfb reported no display number")
-        self.display = ":%d" % int(number)
-        self.x = xclient.Display(int(number))
+        self.display = ":%d" % self.xvfb.number
+        self.x = xclient.Display(self.xvfb.number)
 
     def warm_up(self):
         """Starts the prefix's wineserver, services and desktop with a window of Wine's own
@@ -206,9 +219,21 @@ class Session:
     # Wine and its registry.
 
     def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True):
-        result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, timeout=timeout)
-        check(result.returncode == 0 or not check_result, lambda: "wine %s failed with %d: %s" % (
-            " ".join(args), result.returncode, result.stderr.decode("latin-1")[-400:]))
+        """Runs a Wine command to its end; its output comes through files, not pipes: the
+        command that finds the prefix's wineserver gone starts the prefix's services again,
+        and they keep its standard error open long after it has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                code = subprocess.run(["wine"] + list(args), env=self.env, stdout=out, stderr=err,
+                                      timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                code = None
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(args, code, out.read(), err.read())
+        how = "did not end within %d s" % timeout if code is None else "failed with %d" % code
+        check(code == 0 or (code is not None and not check_result), lambda: "wine %s %s: %s" % (
+            " ".join(args), how, result.stderr.decode("latin-1")[-400:]))
         return result
 
     def reg_set(self, key, name, value):
@@ -289,8 +314,10 @@ class Program:
             check(self.running(), "%s ended with %s before showing a window" % (
                 self.program, self.process.returncode))
             for window in self.session.x.top_level(os.path.basename(self.program)):
-                if self.session.x.name(window) != "Default IME":
-                    return (window,) + self.session.x.geometry(window)
+                # A window that went away since the listing has no geometry.
+                box = self.session.x.geometry(window)
+                if box and self.session.x.name(window) != "Default IME":
+                    return (window,) + box
             return None
         return wait_until(mapped, timeout, "the window of %s" % self.program)
 

@@ -2,6 +2,7 @@
 windows with their names, classes and geometry. Enough to read what is on the screen many
 times a second without starting a program for every look."""
 
+import functools
 import socket
 import struct
 import zlib
@@ -19,10 +20,32 @@ OP_TRANSLATE_COORDINATES = 40
 OP_GET_IMAGE = 73
 MAP_STATE_VIEWABLE = 2
 Z_PIXMAP = 2
+# The errors of a request about a window that the server no longer has (BadWindow,
+# BadDrawable) or that is being torn down (BadMatch): windows come and go between a listing
+# and the queries about them.
+GONE_ERRORS = (3, 8, 9)
 
 
 class XError(Exception):
-    pass
+    def __init__(self, message, code=None):
+        super().__init__(message)
+        self.code = code
+
+
+def about_one_window(gone):
+    """Makes a query about one window answer gone once that window has gone, instead of
+    failing."""
+    def decorate(query):
+        @functools.wraps(query)
+        def asked(*args):
+            try:
+                return query(*args)
+            except XError as error:
+                if error.code not in GONE_ERRORS:
+                    raise
+                return gone
+        return asked
+    return decorate
 
 
 def _pad(n):
@@ -52,8 +75,11 @@ class Image:
 
     def crop(self, x, y, width, height):
         """The screen rectangle at (x, y) as an Image of its own."""
-        rows = [self.pixels[(r - self.y) * self.width + x - self.x:][:width] for r in range(y, y + height)]
-        return Image(x, y, width, height, [p for row in rows for p in row])
+        pixels = []
+        for row in range(y - self.y, y - self.y + height):
+            start = row * self.width + x - self.x
+            pixels += self.pixels[start:start + width]
+        return Image(x, y, width, height, pixels)
 
     def png(self):
         """The pixels as an 8-bit RGB PNG file."""
@@ -116,7 +142,7 @@ class Display:
         while head[0] & 0x7F > 1:
             head = self._read(32)
         if head[0] == 0:
-            raise XError("request %d failed with error %d" % (opcode, head[1]))
+            raise XError("request %d failed with error %d" % (opcode, head[1]), head[1])
         extra = struct.unpack("<I", head[4:8])[0] * 4
         return head, self._read(extra)
 
@@ -133,15 +159,18 @@ class Display:
     def pixel(self, x, y):
         return self.image(x, y, 1, 1).pixels[0]
 
+    @about_one_window([])
     def children(self, window=None):
         head, data = self._request(OP_QUERY_TREE, 0, struct.pack("<I", window or self.root))
         count = struct.unpack("<H", head[16:18])[0]
         return list(struct.unpack("<%dI" % count, data[: 4 * count]))
 
+    @about_one_window(False)
     def viewable(self, window):
         head, _ = self._request(OP_GET_WINDOW_ATTRIBUTES, 0, struct.pack("<I", window))
         return head[26] == MAP_STATE_VIEWABLE
 
+    @about_one_window(None)
     def property(self, window, atom):
         head, data = self._request(
             OP_GET_PROPERTY, 0, struct.pack("<IIIII", window, atom, ANY_PROPERTY_TYPE, 0, 4096)
@@ -150,8 +179,10 @@ class Display:
         count = struct.unpack("<I", head[16:20])[0]
         return data[: count * fmt // 8] if fmt else None
 
+    @about_one_window(None)
     def geometry(self, window):
-        """(x, y, width, height) of the window's inside, in root coordinates."""
+        """(x, y, width, height) of the window's inside, in root coordinates; None once it has
+        gone."""
         head, _ = self._request(OP_GET_GEOMETRY, 0, struct.pack("<I", window))
         width, height = struct.unpack("<HH", head[16:20])
         head, _ = self._request(OP_TRANSLATE_COORDINATES, 0, struct.pack("<IIhh", window, self.root, 0, 0))
@@ -171,14 +202,11 @@ class Display:
         program's file) or whose title is the given one."""
         found = []
         for window in self.children():
-            try:
-                if instance is not None:
-                    classes = self.window_class(window)
-                    if not classes or classes[0].lower() != instance.lower():
-                        continue
-                if (name is None or self.name(window) == name) and self.viewable(window):
-                    found.append(window)
-            except XError:
-                continue  # the window went away meanwhile
+            if instance is not None:
+                classes = self.window_class(window)
+                if not classes or classes[0].lower() != instance.lower():
+                    continue
+            if (name is None or self.name(window) == name) and self.viewable(window):
+                found.append(window)
         return found
 

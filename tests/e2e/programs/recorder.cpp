@@ -21,7 +21,8 @@ void appendLine(const char* logPath, const char* line) {
 }
 
 // The directions file is the program's own path with ".cfg" in place of ".exe". Lines:
-// sleep|<ms> and regset|<key below HKEY_CURRENT_USER>|<value name>|<text>.
+// sleep|<ms>, until|<path> (runs on until that file exists, so that a test decides when it
+// ends) and regset|<key below HKEY_CURRENT_USER>|<value name>|<text>.
 void followDirections(const char* exePath) {
     char cfgPath[MAX_PATH + 8];
     std::snprintf(cfgPath, sizeof cfgPath, "%.*s.cfg", static_cast<int>(std::strlen(exePath) - 4),
@@ -38,6 +39,8 @@ void followDirections(const char* exePath) {
         if (verb == nullptr) continue;
         if (std::strcmp(verb, "sleep") == 0 && key != nullptr) {
             Sleep(static_cast<DWORD>(std::atoi(key)));
+        } else if (std::strcmp(verb, "until") == 0 && key != nullptr) {
+            while (GetFileAttributesA(key) == INVALID_FILE_ATTRIBUTES) Sleep(20);
         } else if (std::strcmp(verb, "regset") == 0 && text != nullptr &&
                    RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                    &handle, nullptr) == ERROR_SUCCESS) {
