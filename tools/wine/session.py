@@ -24,6 +24,9 @@ STEP_TIMEOUT = 15
 # A cloned prefix copies small files and links large ones (the system's DLLs, which nothing
 # writes).
 LINK_THRESHOLD = 64 * 1024
+# Wine's loader for 64-bit programs alone; Debian keeps it out of the PATH. It runs natively
+# also where 32-bit programs need an emulator.
+WINE64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
 
 
 class Failure(Exception):
@@ -116,10 +119,11 @@ def clone_prefix(base, target):
 
 class Session:
     """A display and a prefix for programs; a context manager. With base, the prefix is a fresh
-    clone of that base prefix inside root; otherwise prefix is made once and kept."""
+    clone of that base prefix inside root; otherwise prefix is made once and kept. loader
+    starts the programs: "wine", or WINE64 for a session of 64-bit programs only."""
 
-    def __init__(self, root, prefix=None, base=None):
-        self.root, self.base = root, base
+    def __init__(self, root, prefix=None, base=None, loader="wine"):
+        self.root, self.base, self.loader = root, base, loader
         self.prefix = prefix or os.path.join(root, "prefix")
         self.xvfb, self.x, self.programs = None, None, []
 
@@ -205,8 +209,8 @@ class Session:
 
     # Wine and its registry.
 
-    def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True):
-        result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, timeout=timeout)
+    def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True, loader=None):
+        result = subprocess.run([loader or self.loader] + list(args), env=self.env, capture_output=True, timeout=timeout)
         check(result.returncode == 0 or not check_result, lambda: "wine %s failed with %d: %s" % (
             " ".join(args), result.returncode, result.stderr.decode("latin-1")[-400:]))
         return result
@@ -280,7 +284,7 @@ class Program:
             os.path.basename(program), len(session.programs))), "wb")
         # Under emulation this process is the emulator running Wine's loader running the
         # program; its id and its processor times are the program's.
-        self.process = subprocess.Popen(["wine", program] + [str(a) for a in args], cwd=folder,
+        self.process = subprocess.Popen([session.loader, program] + [str(a) for a in args], cwd=folder,
                                         env=session.env, stdout=self.output, stderr=self.output)
 
     def window(self, timeout=START_TIMEOUT):
