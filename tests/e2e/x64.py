@@ -1,9 +1,10 @@
 """The close of a menu that a screen reader has read, run by cases.py as x64.NAME with the
 64-bit menu and driver under Wine's 64-bit loader. A 32-bit Wine process that runs under qemu's
-user-mode emulator (scripts/setup) can die of a segmentation fault in its own exit for as long as
-the thread-pool worker of a COM call it answered lingers, about 5 s after the call; the 64-bit
-loader runs natively, so here every close must end the menu with exit code 0. The 32-bit cases
-read the same menu and leave its close to these."""
+user-mode emulator (scripts/setup) can die of a segmentation fault in its own exit when it ends
+within about 5 s of the last COM call it answered, while the thread-pool worker that ran the
+call still waits for work; the 64-bit loader runs natively, so here every close must end the
+menu with exit code 0. The 32-bit case reads the same kind of menu and leaves its close to
+these."""
 
 from harness import HOVER, case, check
 
