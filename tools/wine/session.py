@@ -210,7 +210,9 @@ class Session:
     # Wine and its registry.
 
     def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True, loader=None):
-        result = subprocess.run([loader or self.loader] + list(args), env=self.env, capture_output=True, timeout=timeout)
+        """Runs a program to its end, with the session's loader unless loader is given."""
+        command = [loader or self.loader] + list(args)
+        result = subprocess.run(command, env=self.env, capture_output=True, timeout=timeout)
         check(result.returncode == 0 or not check_result, lambda: "wine %s failed with %d: %s" % (
             " ".join(args), result.returncode, result.stderr.decode("latin-1")[-400:]))
         return result
