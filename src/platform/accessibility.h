@@ -52,7 +52,7 @@ namespace platform {
 intptr_t answerAccessibleObject(WindowHandle window, uintptr_t wParam, intptr_t lParam,
                                 const AccessibleMenu& menu);
 // The window is being destroyed: the object is cut off from its readers, whose later calls
-// fail, and no longer asks the menu anything.
+// fail, and no longer asks the menu anything; no later request gets an object.
 void disconnectAccessibleObject();
 // After the message loop: the thread leaves the apartment it joined for the object.
 void leaveAccessibility();

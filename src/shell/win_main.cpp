@@ -76,7 +76,7 @@ intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, int
     switch (message) {
         case wm::destroy:
             // Readers must not reach a menu without its window.
-            if (app->accessibilityClient) platform::disconnectAccessibleObject();
+            platform::disconnectAccessibleObject();
             platform::postQuitMessage(0);
             return 0;
         case wm::eraseBackground:

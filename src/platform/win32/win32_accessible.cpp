@@ -299,6 +299,10 @@ intptr_t answerAccessibleObject(WindowHandle window, uintptr_t wParam, intptr_t 
 }
 
 void disconnectAccessibleObject() {
+    // A request that still reaches the window while it is destroyed gets no object: that one
+    // would outlive the window too.
+    dll.tried = true;
+    dll.lresultFromObject = nullptr;
     MenuAccessible* object = handedOut;
     if (object == nullptr) return;
     handedOut = nullptr;
