@@ -47,9 +47,15 @@ struct AccessibleMenu {
 namespace platform {
 
 // Answers WM_GETOBJECT for the client object with an object that asks menu (loading the
-// accessibility DLL from the system folder on first use); the LRESULT to return.
+// accessibility DLL from the system folder and joining a single-threaded COM apartment on
+// first use); the LRESULT to return. Every request is answered with the same object.
 intptr_t answerAccessibleObject(WindowHandle window, uintptr_t wParam, intptr_t lParam,
                                 const AccessibleMenu& menu);
+// The window is being destroyed: the object is cut off from its readers, whose later calls
+// fail, and no longer asks the menu anything; no later request gets an object.
+void disconnectAccessibleObject();
+// After the message loop: the thread leaves the apartment it joined for the object.
+void leaveAccessibility();
 // NotifyWinEvent: the keyboard focus moved to the client object's child.
 void notifyFocus(WindowHandle window, uint32_t child);
 

@@ -1,5 +1,6 @@
 // The running program: window class, centred window, the menu, the message loop and the procedure.
 #include "config/application.h"
+#include "platform/accessibility.h"
 #include "platform/drawing.h"
 #include "platform/window_system.h"
 
@@ -62,6 +63,7 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
         app.mainWindow.drawBackground();
         app.reinitialise();
         runMessageLoop();
+        if (app.accessibilityClient) platform::leaveAccessibility();
     }
 
     platform::unregisterClass(className, instance);
@@ -73,6 +75,8 @@ intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, int
     if (app == nullptr) return platform::defWindowProc(window, message, wParam, lParam);
     switch (message) {
         case wm::destroy:
+            // Readers must not reach a menu without its window.
+            platform::disconnectAccessibleObject();
             platform::postQuitMessage(0);
             return 0;
         case wm::eraseBackground:

@@ -10,7 +10,7 @@ import time
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "support")]
 import bmp  # noqa: E402
-from wine.session import Failure, Session, check, shared_prefix, wait_until, windows_path  # noqa: E402,F401
+from wine.session import WINE64, Failure, Session, check, shared_prefix, wait_until, windows_path  # noqa: E402,F401
 
 # Colours of the generated pictures; none of them is black, the colour of the empty screen.
 BACK, BACK_EDGE, SCREEN = 0x2080C0, 0xFFFF00, 0x000000
@@ -21,18 +21,22 @@ CASES = {}
 
 
 def case(function):
-    """Registers a case under its name, those of hostile.py as hostile.NAME."""
-    CASES[("hostile." if function.__module__ == "hostile" else "") + function.__name__] = function
+    """Registers a case under its name, those of hostile.py and x64.py as hostile.NAME and
+    x64.NAME."""
+    module = function.__module__
+    CASES[(module + "." if module in ("hostile", "x64") else "") + function.__name__] = function
     return function
 
 
 class Case(Session):
     """One case's session, menu folder and running menu; positions are in client coordinates
-    once the menu is shown."""
+    once the menu is shown. mingw is the build folder of the programs, 64-bit ones with the
+    loader WINE64."""
 
-    def __init__(self, name, work, mingw):
-        super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work))
+    def __init__(self, name, work, mingw, loader="wine", mingw64=None):
+        super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work), loader=loader)
         self.mingw, self.log, self.menu = mingw, os.path.join(self.root, "programs.log"), None
+        self.mingw64 = mingw64
 
     def __enter__(self):
         super().__enter__()
@@ -131,6 +135,15 @@ class Case(Session):
         """driver.exe acts on the menu's window from another process."""
         return self.wine(os.path.join(self.mingw, "e2e", "driver.exe"), *args, check_result=check_result)
 
+    def reader(self, *args):
+        """The driver reading the menu through accessibility, as a screen reader: always the
+        64-bit build under Wine's 64-bit loader, which runs natively, as a 32-bit reader under
+        the emulator can crash in its own exit just as the menu can (see x64.py)."""
+        driver = os.path.join(self.mingw64 or "", "e2e", "driver.exe")
+        check(os.path.isfile(driver), "%s is missing: build the 64-bit programs first (cmake --preset mingw64 "
+              "&& cmake --build --preset mingw64)" % driver)
+        return self.wine(driver, *args, loader=WINE64)
+
     def facts(self):
         """The menu window's rectangles, style and title as Win32 reports them to another process."""
         lines = dict(l.split(" ", 1) for l in self.driver("rects").stdout.decode("latin-1").splitlines())
@@ -146,6 +159,13 @@ class Case(Session):
     def exited(self):
         code, self.menu = self.menu.wait_exit(), None
         check(code == 0, "the menu ended with exit code %d, expected 0" % code)
+
+    def end_unclosed(self):
+        """Ends the menu without closing it, in the 32-bit cases whose close x64.py checks: a
+        32-bit Wine process that runs under an emulator can crash in its own exit for as long
+        as the worker thread of a COM call it answered lingers (see x64.py)."""
+        self.menu.kill()
+        self.menu = None
 
     # The programs the menu started, as the recorder logged them.
 
@@ -189,25 +209,32 @@ def filled(image, x, y, width, height, colour):
 
 
 def main():
-    """cases.py --work DIR --mingw DIR NAME runs a case; the name prepare checks the programs
-    and makes the shared Wine prefix. cases.py --list prints the names of the cases."""
+    """cases.py --work DIR --mingw DIR [--mingw64 DIR] NAME runs a case; the name prepare checks
+    the programs and makes the shared Wine prefix. The cases x64.NAME run the 64-bit programs of
+    the --mingw64 folder. cases.py --list prints the names of the cases."""
     args = sys.argv[1:]
     if args == ["--list"]:
         print("\n".join(CASES))
         return 0
-    if len(args) != 5 or args[0] != "--work" or args[2] != "--mingw" or args[4] not in list(CASES) + ["prepare"]:
-        sys.stderr.write("usage: cases.py --list | --work DIR --mingw DIR CASE\n")
+    options = dict(zip(args[:-1:2], args[1:-1:2]))
+    if (len(args) % 2 != 1 or not {"--work", "--mingw"} <= set(options) <= {"--work", "--mingw", "--mingw64"}
+            or args[-1] not in list(CASES) + ["prepare"]):
+        sys.stderr.write("usage: cases.py --list | --work DIR --mingw DIR [--mingw64 DIR] CASE\n")
         return 2
-    work, mingw, name = os.path.abspath(args[1]), os.path.abspath(args[3]), args[4]
+    name, work = args[-1], os.path.abspath(options["--work"])
+    win64 = name.startswith("x64.")
+    mingw = os.path.abspath(options.get("--mingw64", "") if win64 else options["--mingw"])
     started = time.monotonic()
     try:
         for program in ("autorun.exe", "e2e/recorder.exe", "e2e/driver.exe"):
             check(os.path.isfile(os.path.join(mingw, program)), "%s/%s is missing: build the Windows "
-                  "programs first (cmake --preset mingw && cmake --build --preset mingw)" % (mingw, program))
+                  "programs first (cmake --preset %s && cmake --build --preset %s)" % (
+                      mingw, program, *(["mingw64" if win64 else "mingw"] * 2)))
         if name == "prepare":
             shared_prefix(work)
         else:
-            with Case(name, work, mingw) as t:
+            mingw64 = options.get("--mingw64") and os.path.abspath(options["--mingw64"])
+            with Case(name, work, mingw, WINE64 if win64 else "wine", mingw64) as t:
                 CASES[name](t)
                 if t.menu is not None:
                     t.close()

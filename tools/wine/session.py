@@ -25,6 +25,9 @@ STEP_TIMEOUT = 15
 # A cloned prefix copies small files and links large ones (the system's DLLs, which nothing
 # writes).
 LINK_THRESHOLD = 64 * 1024
+# Wine's loader for 64-bit programs alone; Debian keeps it out of the PATH. It runs natively
+# also where 32-bit programs need an emulator.
+WINE64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
 
 
 class Failure(Exception):
@@ -150,10 +153,11 @@ def stop_xvfb(xvfb):
 
 class Session:
     """A display and a prefix for programs; a context manager. With base, the prefix is a fresh
-    clone of that base prefix inside root; otherwise prefix is made once and kept."""
+    clone of that base prefix inside root; otherwise prefix is made once and kept. loader
+    starts the programs: "wine", or WINE64 for a session of 64-bit programs only."""
 
-    def __init__(self, root, prefix=None, base=None):
-        self.root, self.base = root, base
+    def __init__(self, root, prefix=None, base=None, loader="wine"):
+        self.root, self.base, self.loader = root, base, loader
         self.prefix = prefix or os.path.join(root, "prefix")
         self.xvfb, self.x, self.programs = None, None, []
 
@@ -218,14 +222,15 @@ class Session:
 
     # Wine and its registry.
 
-    def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True):
-        """Runs a Wine command to its end; its output comes through files, not pipes: the
-        command that finds the prefix's wineserver gone starts the prefix's services again,
-        and they keep its standard error open long after it has ended."""
+    def wine(self, *args, timeout=STEP_TIMEOUT * 4, check_result=True, loader=None):
+        """Runs a program to its end, with the session's loader unless loader is given. Its
+        output comes through files, not pipes: the command that finds the prefix's wineserver
+        gone starts the prefix's services again, and they keep its standard error open long
+        after it has ended."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
-                code = subprocess.run(["wine"] + list(args), env=self.env, stdout=out, stderr=err,
-                                      timeout=timeout).returncode
+                code = subprocess.run([loader or self.loader] + list(args), env=self.env,
+                                      stdout=out, stderr=err, timeout=timeout).returncode
             except subprocess.TimeoutExpired:
                 code = None
             out.seek(0)
@@ -305,7 +310,7 @@ class Program:
             os.path.basename(program), len(session.programs))), "wb")
         # Under emulation this process is the emulator running Wine's loader running the
         # program; its id and its processor times are the program's.
-        self.process = subprocess.Popen(["wine", program] + [str(a) for a in args], cwd=folder,
+        self.process = subprocess.Popen([session.loader, program] + [str(a) for a in args], cwd=folder,
                                         env=session.env, stdout=self.output, stderr=self.output)
 
     def window(self, timeout=START_TIMEOUT):

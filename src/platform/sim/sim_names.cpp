@@ -105,6 +105,7 @@ intptr_t answerAccessibleObject(WindowHandle window, uintptr_t, intptr_t,
     World& w = world();
     if (!w.accessibilityLoaded) loadLibrary("oleacc.dll");
     w.accessibilityLoaded = true;
+    w.accessibleObject = true;
     WindowInfo info = windowInfo(window);
     uint32_t count = menu.childCount();
     record("LresultFromObject object=client name=" + quoted(menu.name()) +
@@ -127,6 +128,15 @@ intptr_t answerAccessibleObject(WindowHandle window, uintptr_t, intptr_t,
                " result=" + (done ? "0" : "invalid"));
     }
     return 1;
+}
+
+void disconnectAccessibleObject() {
+    if (world().accessibleObject) record("CoDisconnectObject object=client");
+    world().accessibleObject = false;
+}
+
+void leaveAccessibility() {
+    if (world().accessibilityLoaded) record("CoUninitialize");
 }
 
 void notifyFocus(WindowHandle window, uint32_t child) {

@@ -117,6 +117,8 @@ struct World {
     // The child an accessibility client presses once it has the object (0: none).
     uint32_t accessiblePress = 0;
     bool accessibilityLoaded = false;
+    // Whether the window's accessible object exists, from the first request to the disconnect.
+    bool accessibleObject = false;
 
     std::map<uintptr_t, SimProcess> processes;
     int32_t waitSlices = 2;

@@ -17,6 +17,8 @@ using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
 using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
+using CoUninitializeFn = void(WINAPI*)();
+using CoDisconnectObjectFn = HRESULT(WINAPI*)(LPUNKNOWN, DWORD);
 
 // The interface ids, written out so that no import library of the COM DLLs is linked.
 const GUID iidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -29,6 +31,10 @@ struct AccessibilityDll {
     LresultFromObjectFn lresultFromObject = nullptr;
     CreateStdAccessibleObjectFn createStandardObject = nullptr;
     SysAllocStringLenFn allocString = nullptr;
+    CoUninitializeFn uninitialize = nullptr;
+    CoDisconnectObjectFn disconnect = nullptr;
+    // Whether CoInitialize let the thread in, which then owes it one CoUninitialize.
+    bool joined = false;
 };
 AccessibilityDll dll;
 
@@ -40,9 +46,12 @@ bool loadAccessibility() {
         // The object is marshalled to the reader's process through COM, which wants the
         // window's thread in an apartment; a thread with a message loop belongs in a
         // single-threaded one.
-        auto initialize = win32::systemFunction<CoInitializeFn>(
-            win32::loadSystemLibrary("ole32.dll"), "CoInitialize");
-        if (initialize != nullptr) initialize(nullptr);
+        HMODULE ole = win32::loadSystemLibrary("ole32.dll");
+        auto initialize = win32::systemFunction<CoInitializeFn>(ole, "CoInitialize");
+        dll.uninitialize = win32::systemFunction<CoUninitializeFn>(ole, "CoUninitialize");
+        dll.disconnect = win32::systemFunction<CoDisconnectObjectFn>(ole, "CoDisconnectObject");
+        dll.joined =
+            initialize != nullptr && dll.uninitialize != nullptr && SUCCEEDED(initialize(nullptr));
         dll.lresultFromObject =
             win32::systemFunction<LresultFromObjectFn>(oleacc, "LresultFromObject");
         dll.createStandardObject =
@@ -73,7 +82,13 @@ void setNumber(VARIANT* out, LONG value) {
 
 class MenuAccessible final : public IAccessible {
   public:
-    MenuAccessible(HWND window, const AccessibleMenu& menu) : window_(window), menu_(menu) {}
+    MenuAccessible(HWND window, const AccessibleMenu& menu) : window_(window), menu_(&menu) {}
+
+    // The window is going: from now on the object answers without asking the menu.
+    void detach() {
+        window_ = nullptr;
+        menu_ = nullptr;
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (out == nullptr) return E_POINTER;
@@ -111,13 +126,16 @@ class MenuAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
         if (parent == nullptr) return E_POINTER;
         *parent = nullptr;
+        if (menu_ == nullptr) return RPC_E_DISCONNECTED;
         if (dll.createStandardObject == nullptr) return S_FALSE;
         return dll.createStandardObject(window_, OBJID_WINDOW, iidDispatch,
                                         reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
         if (count == nullptr) return E_POINTER;
-        *count = static_cast<LONG>(menu_.childCount());
+        *count = 0;
+        if (menu_ == nullptr) return RPC_E_DISCONNECTED;
+        *count = static_cast<LONG>(menu_->childCount());
         return S_OK;
     }
     // The buttons are simple elements: no object of their own.
@@ -125,13 +143,13 @@ class MenuAccessible final : public IAccessible {
         if (out == nullptr) return E_POINTER;
         *out = nullptr;
         AccessibleChild c;
-        return describe(child, c) > 0 ? S_FALSE : E_INVALIDARG;
+        return describe(child, c) > 0 ? S_FALSE : invalid();
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         AccessibleChild c;
         LONG id = describe(child, c);
-        if (id < 0) return E_INVALIDARG;
-        return toBstr(id == 0 ? menu_.name() : c.name, name);
+        if (id < 0) return invalid();
+        return toBstr(id == 0 ? menu_->name() : c.name, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* value) override {
         return toBstr(nullptr, value);
@@ -143,7 +161,7 @@ class MenuAccessible final : public IAccessible {
         AccessibleChild c;
         LONG id = describe(child, c);
         if (role == nullptr) return E_POINTER;
-        if (id < 0) return E_INVALIDARG;
+        if (id < 0) return invalid();
         setNumber(role, static_cast<LONG>(id == 0 ? acc::roleClient : c.role));
         return S_OK;
     }
@@ -151,7 +169,7 @@ class MenuAccessible final : public IAccessible {
         AccessibleChild c;
         LONG id = describe(child, c);
         if (state == nullptr) return E_POINTER;
-        if (id < 0) return E_INVALIDARG;
+        if (id < 0) return invalid();
         uint32_t self = acc::stateFocusable | (GetFocus() == window_ ? acc::stateFocused : 0);
         setNumber(state, static_cast<LONG>(id == 0 ? self : c.state));
         return S_OK;
@@ -168,8 +186,9 @@ class MenuAccessible final : public IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         if (focus == nullptr) return E_POINTER;
-        uint32_t child = menu_.focusedChild();
         focus->vt = VT_EMPTY;
+        if (menu_ == nullptr) return RPC_E_DISCONNECTED;
+        uint32_t child = menu_->focusedChild();
         if (child != 0)
             setNumber(focus, static_cast<LONG>(child));
         else if (GetFocus() == window_)
@@ -184,7 +203,7 @@ class MenuAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         AccessibleChild c;
         LONG id = describe(child, c);
-        if (id < 0) return E_INVALIDARG;
+        if (id < 0) return invalid();
         return toBstr(id == 0 ? nullptr : c.defaultAction, action);
     }
     HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
@@ -193,7 +212,7 @@ class MenuAccessible final : public IAccessible {
         if (x == nullptr || y == nullptr || width == nullptr || height == nullptr) return E_POINTER;
         AccessibleChild c;
         LONG id = describe(child, c);
-        if (id < 0) return E_INVALIDARG;
+        if (id < 0) return invalid();
         RECT r{c.location.left, c.location.top, c.location.right, c.location.bottom};
         if (id == 0) GetClientRect(window_, &r);
         POINT corner{r.left, r.top};
@@ -209,8 +228,8 @@ class MenuAccessible final : public IAccessible {
         end->vt = VT_EMPTY;
         AccessibleChild c;
         LONG id = describe(start, c);
-        if (id < 0) return E_INVALIDARG;
-        LONG count = static_cast<LONG>(menu_.childCount());
+        if (id < 0) return invalid();
+        LONG count = static_cast<LONG>(menu_->childCount());
         LONG to = 0;
         if (id == 0 && direction == NAVDIR_FIRSTCHILD) to = 1;
         if (id == 0 && direction == NAVDIR_LASTCHILD) to = count;
@@ -223,17 +242,18 @@ class MenuAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override {
         if (child == nullptr) return E_POINTER;
         child->vt = VT_EMPTY;
+        if (menu_ == nullptr) return RPC_E_DISCONNECTED;
         POINT p{x, y};
         ScreenToClient(window_, &p);
         RECT client;
         GetClientRect(window_, &client);
         if (!PtInRect(&client, p)) return S_FALSE;
         // Where buttons overlap the lower number answers, as it gets the click.
-        LONG count = static_cast<LONG>(menu_.childCount());
+        LONG count = static_cast<LONG>(menu_->childCount());
         LONG found = CHILDID_SELF;
         for (LONG id = count; id >= 1; --id) {
             AccessibleChild c;
-            if (!menu_.describe(static_cast<uint32_t>(id), c)) continue;
+            if (!menu_->describe(static_cast<uint32_t>(id), c)) continue;
             const Rect& r = c.location;
             if (r.left <= p.x && p.x < r.right && r.top <= p.y && p.y < r.bottom) found = id;
         }
@@ -243,8 +263,8 @@ class MenuAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         AccessibleChild c;
         LONG id = describe(child, c);
-        if (id <= 0) return E_INVALIDARG;
-        return menu_.doDefaultAction(static_cast<uint32_t>(id)) ? S_OK : E_FAIL;
+        if (id <= 0) return invalid();
+        return menu_->doDefaultAction(static_cast<uint32_t>(id)) ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -252,16 +272,21 @@ class MenuAccessible final : public IAccessible {
   private:
     // The child a VARIANT names: 0 for the object itself, -1 for none that exists now.
     LONG describe(const VARIANT& child, AccessibleChild& out) const {
-        if (child.vt != VT_I4) return -1;
+        if (menu_ == nullptr || child.vt != VT_I4) return -1;
         if (child.lVal == CHILDID_SELF) return 0;
-        if (child.lVal < 0 || !menu_.describe(static_cast<uint32_t>(child.lVal), out)) return -1;
+        if (child.lVal < 0 || !menu_->describe(static_cast<uint32_t>(child.lVal), out)) return -1;
         return child.lVal;
     }
+    HRESULT invalid() const { return menu_ != nullptr ? E_INVALIDARG : RPC_E_DISCONNECTED; }
 
     ULONG references_ = 1;
     HWND window_;
-    const AccessibleMenu& menu_;
+    const AccessibleMenu* menu_;
 };
+
+// The window's object, made on the first request and handed to every reader; this reference
+// keeps it until the window goes.
+MenuAccessible* handedOut = nullptr;
 
 }  // namespace
 
@@ -269,11 +294,29 @@ intptr_t answerAccessibleObject(WindowHandle window, uintptr_t wParam, intptr_t 
                                 const AccessibleMenu& menu) {
     HWND hwnd = reinterpret_cast<HWND>(window);
     if (!loadAccessibility()) return DefWindowProcA(hwnd, WM_GETOBJECT, wParam, lParam);
-    MenuAccessible* object = new (std::nothrow) MenuAccessible(hwnd, menu);
-    if (object == nullptr) return 0;
-    LRESULT result = dll.lresultFromObject(iidAccessible, wParam, object);
+    if (handedOut == nullptr) handedOut = new (std::nothrow) MenuAccessible(hwnd, menu);
+    return handedOut != nullptr ? dll.lresultFromObject(iidAccessible, wParam, handedOut) : 0;
+}
+
+void disconnectAccessibleObject() {
+    // A request that still reaches the window while it is destroyed gets no object: that one
+    // would outlive the window too.
+    dll.tried = true;
+    dll.lresultFromObject = nullptr;
+    MenuAccessible* object = handedOut;
+    if (object == nullptr) return;
+    handedOut = nullptr;
+    object->detach();
+    // Readers may still hold proxies, and an answer no reader collected holds a reference in
+    // its marshalled data; cutting the stubs off releases all of them, so that no call reaches
+    // the object once the window is gone.
+    if (dll.disconnect != nullptr) dll.disconnect(object, 0);
     object->Release();
-    return result;
+}
+
+void leaveAccessibility() {
+    if (dll.joined) dll.uninitialize();
+    dll.joined = false;
 }
 
 void notifyFocus(WindowHandle window, uint32_t child) {

@@ -1,6 +1,7 @@
 // Acts on the menu's window from another process, as other programs on the machine can:
 // posts or sends it messages and reports its rectangles, style and title, the metrics of
-// window frames, its visible tooltip, and the buttons as a screen reader reads them.
+// window frames, its visible tooltip, and the buttons as a screen reader reads them, also
+// while the window closes.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -20,10 +21,14 @@ void printText(const char* label, BSTR text) {
     SysFreeString(text);
 }
 
-// The client object and each child: name, role, state, screen location; then presses child
-// press (0: none) through its default action.
-int readAccessible(HWND window, long press) {
-    CoInitialize(nullptr);
+// Written out: the 64-bit import library of oleacc.dll defines IID_IAccessible as a thunk
+// that jumps to the DLL's export, and a link that meets it first takes the thunk's code bytes
+// for the interface id.
+const IID iidAccessible = {
+    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// The window's client object, or null; the caller has joined an apartment.
+IAccessible* askObject(HWND window) {
     IAccessible* object = nullptr;
     HRESULT got = E_FAIL;
     // The first request of a fresh Wine prefix starts its RPC service and the menu's COM
@@ -31,13 +36,18 @@ int readAccessible(HWND window, long press) {
     // asks again too.
     for (int attempt = 0; attempt < 10 && (FAILED(got) || object == nullptr); ++attempt) {
         if (attempt > 0) Sleep(500);
-        got = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+        got = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), iidAccessible,
                                          reinterpret_cast<void**>(&object));
     }
     if (FAILED(got) || object == nullptr) {
         std::fprintf(stderr, "no object %08lx\n", static_cast<unsigned long>(got));
-        return 3;
+        return nullptr;
     }
+    return object;
+}
+
+// Each child from 0, the object itself: name, role, state, screen location, default action.
+void printTree(IAccessible* object) {
     long count = 0;
     object->get_accChildCount(&count);
     for (long id = 0; id <= count; ++id) {
@@ -60,14 +70,58 @@ int readAccessible(HWND window, long press) {
         printText(" action", action);
         std::printf("\n");
     }
-    if (press != 0) {
-        VARIANT child;
-        child.vt = VT_I4;
-        child.lVal = press;
-        std::printf("press %ld %08lx\n", press,
-                    static_cast<unsigned long>(object->accDoDefaultAction(child)));
+}
+
+// The client object and each child; then presses child press (0: none) through its default
+// action.
+int readAccessible(HWND window, long press) {
+    CoInitialize(nullptr);
+    IAccessible* object = askObject(window);
+    if (object != nullptr) {
+        printTree(object);
+        if (press != 0) {
+            VARIANT child;
+            child.vt = VT_I4;
+            child.lVal = press;
+            std::printf("press %ld %08lx\n", press,
+                        static_cast<unsigned long>(object->accDoDefaultAction(child)));
+        }
+        object->Release();
     }
+    CoUninitialize();
+    return object != nullptr ? 0 : 3;
+}
+
+// Reads the tree, then closes the menu (WM_CLOSE) how: "released" at once after letting go of
+// the object and leaving COM; "holding" while holding the object, which is called again once
+// the window is gone; "calling" while calling the object without pause until a call fails.
+int closeWhileReading(HWND window, const char* how) {
+    bool released = std::strcmp(how, "released") == 0, holding = std::strcmp(how, "holding") == 0;
+    if (!released && !holding && std::strcmp(how, "calling") != 0) return 1;
+    CoInitialize(nullptr);
+    IAccessible* object = askObject(window);
+    if (object == nullptr) {
+        CoUninitialize();
+        return 3;
+    }
+    printTree(object);
+    if (released) {
+        object->Release();
+        CoUninitialize();
+    }
+    if (!PostMessageA(window, WM_CLOSE, 0, 0)) return 3;
+    if (released) return 0;
+    long count = 0;
+    HRESULT result = S_OK;
+    if (holding) {
+        while (IsWindow(window)) Sleep(10);
+        result = object->get_accChildCount(&count);
+    }
+    // The calls after the window has gone fail: the menu has disconnected the object or ended.
+    while (SUCCEEDED(result)) result = object->get_accChildCount(&count);
+    std::printf("after the close %s\n", FAILED(result) ? "failed" : "answered");
     object->Release();
+    CoUninitialize();
     return 0;
 }
 
@@ -100,16 +154,18 @@ int main(int argc, char** argv) {
     }
     bool post = std::strcmp(command, "post") == 0, send = std::strcmp(command, "send") == 0;
     bool accessible = std::strcmp(command, "accessible") == 0;
+    bool close = std::strcmp(command, "close-reading") == 0;
     bool tooltip = std::strcmp(command, "tooltip") == 0;
-    if (!(((post || send) && argc == 3) || (accessible && argc <= 3) ||
+    if (!(((post || send || close) && argc == 3) || (accessible && argc <= 3) ||
           ((std::strcmp(command, "rects") == 0 || tooltip) && argc == 2))) {
         std::fprintf(stderr,
                      "usage: driver post <message> | send <message> | rects | metrics | tooltip | "
-                     "accessible [<child to press>]\n");
+                     "accessible [<child to press>] | close-reading released|holding|calling\n");
         return 1;
     }
     HWND window = FindWindowA("AutoRun_Kestu", nullptr);
     if (window == nullptr) return 2;
+    if (close) return closeWhileReading(window, argv[2]);
     if (accessible) return readAccessible(window, argc == 3 ? std::strtol(argv[2], nullptr, 0) : 0);
     if (tooltip) {
         EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), printTooltip, 0);
