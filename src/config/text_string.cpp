@@ -1,6 +1,8 @@
 // String storage and the text helpers; every scan stops at the text's NUL.
 #include "config/text_string.h"
 
+#include "config/text_encoding.h"
+
 #include <cstring>
 #include <new>
 
@@ -110,7 +112,7 @@ bool equals(const String& s, const char* t) {
     int32_t n = characterCount(t);
     if (s.length() != n) return false;
     for (int32_t i = 0; i < n; ++i) {
-        if (fold(s.text()[i]) != fold(t[i])) return false;
+        if (foldedAt(s.text(), i, n) != foldedAt(t, i, n)) return false;
     }
     return true;
 }
@@ -130,7 +132,7 @@ int32_t find(const char* needle, const char* haystack) {
     if (n == 0 || n > h) return -1;
     for (int32_t i = 0; i <= h - n; ++i) {
         int32_t k = 0;
-        while (k < n && fold(needle[k]) == fold(haystack[i + k])) ++k;
+        while (k < n && foldedAt(needle, k, n) == foldedAt(haystack, i + k, h)) ++k;
         if (k == n) return i;
     }
     return -1;

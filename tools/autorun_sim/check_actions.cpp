@@ -77,7 +77,8 @@ void checkShell(CheckContext& c, int32_t at, const Item& item) {
     }
     const std::string& file = w[2];
     // Names with a colon are drives or addresses (http:, mailto:) the shell resolves itself.
-    if (file.find(':') == std::string::npos && !looksAbsolute(file) && !c.hostFile(file)) {
+    if (file.find(':') == std::string::npos && !looksAbsolute(file) &&
+        !c.hostFile(c.systemPath(file))) {
         c.warn(at, "the shell is asked to open " + quote(file) +
                        " in the menu's current directory, but it is not in the menu folder");
     }

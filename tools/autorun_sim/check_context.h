@@ -50,7 +50,8 @@ class CheckContext {
     const Options& options;
     Application& app;
 
-    // The whole file, and how much of it the menu sees: everything before the first NUL.
+    // The whole file as the menu holds it (without the byte-order mark of a UTF-8 file), and how
+    // much of it the menu sees: everything before the first NUL.
     const std::string& bytes() const { return bytes_; }
     int32_t visibleSize() const { return visible_; }
 
@@ -59,7 +60,7 @@ class CheckContext {
     int32_t lineStart(int32_t offset) const;
     int32_t lineEnd(int32_t offset) const;
     std::string lineAt(int32_t offset) const;
-    // Whether only blanks (and a byte-order mark) stand before offset on its line.
+    // Whether only blanks stand before offset on its line.
     bool startsLine(int32_t offset) const;
     // Whether the line holding offset is a comment: its first non-blank byte is ";".
     bool inComment(int32_t offset) const;
@@ -85,9 +86,11 @@ class CheckContext {
     // The highest n for which "[Button<n>]" occurs in the text; the sections above do not exist.
     uint32_t highestButtonSection() const { return highestSection_; }
     std::string baseDirectory() const;
-    // The path the menu makes of a file name of its folder.
+    // The path the menu makes of a file name of its folder, in UTF-8.
     std::string inFolder(const std::string& name) const;
-    // The host file a path of the menu names, when it exists in the menu's folder.
+    // A path written in the file as the menu hands it to the system, in UTF-8.
+    std::string systemPath(const std::string& path) const;
+    // The host file a path of the menu (UTF-8) names, when it exists in the menu's folder.
     std::optional<std::string> hostFile(const std::string& windowsPath) const;
 
   private:

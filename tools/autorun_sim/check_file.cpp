@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 
+#include "config/text_encoding.h"
 #include "tools/autorun_sim/check_context.h"
 
 namespace autorun::tool {
@@ -9,7 +10,8 @@ namespace autorun::tool {
 namespace {
 
 const char* const ansiAdvice =
-    "save the file in the ANSI code page (Windows-1252, or 1251 for Cyrillic)";
+    "save the file as UTF-8 with a byte-order mark, or in the ANSI code page (Windows-1252, or "
+    "1251 for Cyrillic)";
 
 // The length of the UTF-8 sequence at i, 0 when the bytes there form none of two bytes or more.
 size_t utf8Sequence(const std::string& s, size_t i) {
@@ -134,14 +136,9 @@ bool checkEncoding(CheckContext& c) {
                        ansiAdvice);
         return false;
     }
-    bool mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (mark) {
-        c.warn(0, std::string("the file starts with a UTF-8 byte-order mark: the menu reads "
-                              "bytes of the ANSI code page, and the mark's 3 bytes become part "
-                              "of the first line; ") +
-                      ansiAdvice + ", without the mark");
-    }
-    for (int32_t i = mark ? 3 : 0; i < c.visibleSize();) {
+    // A file with the byte-order mark is read as UTF-8: its texts show as written.
+    bool utf8 = textEncoding() == TextEncoding::utf8;
+    for (int32_t i = 0; !utf8 && i < c.visibleSize();) {
         int32_t end = std::min(c.lineEnd(i), c.visibleSize());
         std::string line = bytes.substr(static_cast<size_t>(i), static_cast<size_t>(end - i));
         std::string sample = utf8Sample(line);

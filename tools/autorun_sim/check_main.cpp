@@ -39,7 +39,7 @@ void checkBackground(CheckContext& c, int32_t mainHeader) {
     }
     // The background is opened as written, relative to the menu's current directory.
     PictureInfo info = inspectPicture(c, background.offset, "the background picture",
-                                      background.value, background.value);
+                                      background.value, c.systemPath(background.value));
     if (!info.exists) {
         c.error(background.offset,
                 "the background picture " + quote(background.value) +

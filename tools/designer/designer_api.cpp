@@ -99,10 +99,10 @@ std::string listAliases() {
     std::string key, valueName;
     bool opened = false;
     sim::setTraceSink([&](const std::string& line) {
-        if (line.rfind("RegOpenKeyExA ", 0) == 0) {
+        if (line.rfind("RegOpenKeyExW ", 0) == 0) {
             key = field(line, "key");
             opened = line.find("result=0") != std::string::npos;
-        } else if (line.rfind("RegQueryValueExA ", 0) == 0) {
+        } else if (line.rfind("RegQueryValueExW ", 0) == 0) {
             valueName = field(line, "name");
         }
     });
