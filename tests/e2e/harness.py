@@ -20,18 +20,22 @@ BUTTON_W, BUTTON_H = 100, 40
 CASES = {}
 
 
-def case(function):
-    """Registers a case under its name, those of hostile.py as hostile.NAME."""
-    CASES[("hostile." if function.__module__ == "hostile" else "") + function.__name__] = function
-    return function
+def case(function=None, locale="C"):
+    """Registers a case under its name, those of hostile.py as hostile.NAME; @case(locale=...)
+    runs Wine in that Unix locale, which sets the ANSI code page."""
+    def register(function):
+        function.locale = locale
+        CASES[("hostile." if function.__module__ == "hostile" else "") + function.__name__] = function
+        return function
+    return register(function) if function else register
 
 
 class Case(Session):
     """One case's session, menu folder and running menu; positions are in client coordinates
     once the menu is shown."""
 
-    def __init__(self, name, work, mingw):
-        super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work))
+    def __init__(self, name, work, mingw, locale="C"):
+        super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work), locale=locale)
         self.mingw, self.log, self.menu = mingw, os.path.join(self.root, "programs.log"), None
 
     def __enter__(self):
@@ -125,7 +129,7 @@ class Case(Session):
 
     def facts(self):
         """The menu window's rectangles, style and title as Win32 reports them to another process."""
-        lines = dict(l.split(" ", 1) for l in self.driver("rects").stdout.decode("latin-1").splitlines())
+        lines = dict(l.split(" ", 1) for l in self.driver("rects").stdout.decode("utf-8").splitlines())
         facts = {k: [int(v) for v in lines[k].split()] for k in ("window", "client", "origin")}
         return dict(facts, style=int(lines["style"], 16), title=lines["title"])
 
@@ -146,7 +150,7 @@ class Case(Session):
         folder shown as ~, the program and directory in lower case, without a final backslash."""
         starts, ends = [], set()
         # Only whole lines: the last piece is empty, or a line still being written.
-        for line in (open(self.log, "rb").read().decode("latin-1").split("\r\n")[:-1]
+        for line in (open(self.log, "rb").read().decode("utf-8").split("\r\n")[:-1]
                      if os.path.exists(self.log) else []):
             fields = line.split("\t")
             if fields[0] == "start" and len(fields) == 5:
@@ -199,7 +203,7 @@ def main():
         if name == "prepare":
             shared_prefix(work)
         else:
-            with Case(name, work, mingw) as t:
+            with Case(name, work, mingw, CASES[name].locale) as t:
                 CASES[name](t)
                 if t.menu is not None:
                     t.close()
