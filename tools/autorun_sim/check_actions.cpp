@@ -43,7 +43,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         c.error(at, quote(program) +
                         " is an absolute path, but the menu puts its folder in front "
                         "of every program path (" +
-                        c.inFolder(program) +
+                        c.shownPath(c.inFolder(program)) +
                         "), which names nothing; name the program relative to the menu folder, "
                         "or reach it through an alias, as in Tools+x.exe");
         return;
@@ -53,7 +53,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         c.error(at, "the program " + quote(program) +
                         " is not in the menu folder: Windows is "
                         "asked to start " +
-                        path + ", and the click starts nothing");
+                        c.shownPath(path) + ", and the click starts nothing");
     }
 }
 

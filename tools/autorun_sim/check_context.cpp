@@ -142,6 +142,10 @@ std::string CheckContext::systemPath(const std::string& path) const {
     return converted.length() > 0 ? converted.text() : "";
 }
 
+std::string CheckContext::shownPath(const std::string& path) const {
+    return textEncoding() == TextEncoding::ansi ? sim::toCodePage(path) : path;
+}
+
 std::optional<std::string> CheckContext::hostFile(const std::string& windowsPath) const {
     return sim::resolvePath(windowsPath);
 }

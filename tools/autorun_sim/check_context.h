@@ -90,6 +90,9 @@ class CheckContext {
     std::string inFolder(const std::string& name) const;
     // A path written in the file as the menu hands it to the system, in UTF-8.
     std::string systemPath(const std::string& path) const;
+    // A path of the system (UTF-8) in a finding, which is written in the file's encoding: in an
+    // 8-bit file the characters its code page lacks show as "?".
+    std::string shownPath(const std::string& path) const;
     // The host file a path of the menu (UTF-8) names, when it exists in the menu's folder.
     std::optional<std::string> hostFile(const std::string& windowsPath) const;
 

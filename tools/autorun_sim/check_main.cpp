@@ -18,7 +18,7 @@ void checkIcon(CheckContext& c) {
     std::string path = c.inFolder(icon.value);
     if (!c.hostFile(path)) {
         c.error(icon.offset, "the icon file " + quote(icon.value) +
-                                 " is not in the menu folder (the menu loads " + path +
+                                 " is not in the menu folder (the menu loads " + c.shownPath(path) +
                                  "): the window gets no icon" + absoluteHint(icon.value, "icon"));
         return;
     }
