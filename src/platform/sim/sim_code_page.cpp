@@ -3,7 +3,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <new>
+#include <utility>
 
 #include "platform/sim/sim_world.h"
 #include "platform/text.h"
@@ -34,8 +36,21 @@ bool setCodePage(int32_t codePage) {
 
 namespace {
 
+// A converter, opened once for each pair of encodings and kept: the menu converts every name
+// it hands on, and opening one is far slower than using it.
+iconv_t converter(const std::string& to, const std::string& from) {
+    static std::map<std::pair<std::string, std::string>, iconv_t> opened;
+    auto found = opened.find({to, from});
+    if (found == opened.end())
+        found =
+            opened.emplace(std::make_pair(to, from), iconv_open(to.c_str(), from.c_str())).first;
+    if (found->second != reinterpret_cast<iconv_t>(-1))
+        iconv(found->second, nullptr, nullptr, nullptr, nullptr);
+    return found->second;
+}
+
 std::string convertText(const std::string& text, const std::string& to, const std::string& from) {
-    iconv_t convert = iconv_open(to.c_str(), from.c_str());
+    iconv_t convert = converter(to, from);
     std::string out;
     if (convert == reinterpret_cast<iconv_t>(-1)) return out;
     char* in = const_cast<char*>(text.data());
@@ -59,7 +74,6 @@ std::string convertText(const std::string& text, const std::string& to, const st
             }
         }
     }
-    iconv_close(convert);
     return out;
 }
 
