@@ -83,6 +83,10 @@ unsigned char foldedUtf8At(const char* t, int32_t i, int32_t n) {
 String systemText(const char* text) {
     int32_t n = textSize(text) - 1;
     if (n <= 0) return String();
+    // ASCII is itself in UTF-8 and in every ANSI code page.
+    int32_t ascii = 0;
+    while (ascii < n && byteAt(text, ascii) < 0x80) ++ascii;
+    if (ascii == n) return String(text);
     if (current == TextEncoding::ansi) {
         char* converted = platform::ansiToUtf8(text, n);
         String result(converted);
