@@ -61,10 +61,6 @@ bool startsWithByteOrderMark(const char* text, int32_t length) {
            byteAt(text, 1) == 0xBB && byteAt(text, 2) == 0xBF;
 }
 
-unsigned char foldedAt(const char* t, int32_t i, int32_t n) {
-    return current == TextEncoding::ansi ? fold(t[i]) : foldedUtf8At(t, i, n);
-}
-
 unsigned char foldedUtf8At(const char* t, int32_t i, int32_t n) {
     unsigned char b = byteAt(t, i);
     if (b < 0x80) return fold(t[i]);

@@ -19,11 +19,9 @@ void setTextEncoding(TextEncoding encoding);
 constexpr int32_t byteOrderMarkSize = 3;
 bool startsWithByteOrderMark(const char* text, int32_t length);
 
-// The byte at i of the n bytes at t as names compare: folded by fold() in an ANSI file; in a
-// UTF-8 file the letters a-z, the Latin-1 small letters U+00E0 to U+00FE but U+00F7 and the
-// Cyrillic U+0430 to U+044F become their capitals. Every fold keeps the length of the text.
-unsigned char foldedAt(const char* t, int32_t i, int32_t n);
-// The UTF-8 fold of foldedAt, whatever the file's encoding.
+// The byte at i of the n bytes at t as names compare in a UTF-8 file (an 8-bit file folds by
+// fold()): the letters a-z, the Latin-1 small letters U+00E0 to U+00FE but U+00F7 and the
+// Cyrillic U+0430 to U+044F become their capitals. The fold keeps the length of the text.
 unsigned char foldedUtf8At(const char* t, int32_t i, int32_t n);
 
 // A text of the file as the system takes it, in UTF-8: converted from the ANSI code page, or,

@@ -52,7 +52,8 @@ int32_t textSize(const char* t);
 const String& concat(const String& a, const char* t);
 // a's characters followed by b's, in a scratch String of its own.
 const String& concat(const String& a, const String& b);
-// Same length and every byte equal after folding in the file's encoding (foldedAt).
+// Same length and every byte equal after folding in the file's encoding (fold, or
+// foldedUtf8At in a UTF-8 file).
 bool equals(const String& s, const char* t);
 // Index of the first byte equal to c, or -1.
 int32_t findChar(char c, const char* t);
