@@ -276,8 +276,17 @@ int32_t getDeviceCaps(DeviceContext dc, int32_t index) {
 
 WindowHandle createWindow(const char* className, const char* title, uint32_t style, int32_t x,
                           int32_t y, int32_t width, int32_t height, InstanceHandle instance) {
-    return as<WindowHandle>(CreateWindowExW(0, Wide(className).get(), Wide(title).get(), style, x,
-                                            y, width, height, nullptr, nullptr,
+    // Wine hands a window's text to its server in one request, and a title of a million
+    // characters stops the program there; no caption shows more than a fraction of this.
+    constexpr int32_t longestTitle = 65535;
+    Wide text(title);
+    if (text.length() > longestTitle) {
+        int32_t cut = longestTitle;
+        if (IS_HIGH_SURROGATE(text.get()[cut - 1])) --cut;
+        text.get()[cut] = L'\0';
+    }
+    return as<WindowHandle>(CreateWindowExW(0, Wide(className).get(), text.get(), style, x, y,
+                                            width, height, nullptr, nullptr,
                                             as<HINSTANCE>(instance), nullptr));
 }
 
