@@ -16,10 +16,9 @@ unsigned char byteAt(const char* t, int32_t i) {
     return static_cast<unsigned char>(t[i]);
 }
 
-// The length of the valid UTF-8 sequence that starts at i of the n bytes at t; 0 for none
-// (a stray continuation byte, an overlong form, a surrogate, a code point past U+10FFFF, or a
-// sequence cut short).
-int32_t sequenceAt(const char* t, int32_t i, int32_t n) {
+}  // namespace
+
+int32_t utf8SequenceAt(const char* t, int32_t i, int32_t n) {
     unsigned char lead = byteAt(t, i);
     if (lead < 0x80) return 1;
     int32_t length = 0;
@@ -45,8 +44,6 @@ int32_t sequenceAt(const char* t, int32_t i, int32_t n) {
     }
     return length;
 }
-
-}  // namespace
 
 TextEncoding textEncoding() {
     return current;
@@ -76,6 +73,15 @@ unsigned char foldedUtf8At(const char* t, int32_t i, int32_t n) {
     return b;
 }
 
+bool dependsOnCodePage(const char* text) {
+    if (current != TextEncoding::ansi || text == nullptr) return false;
+    // ASCII is itself in every ANSI code page.
+    for (int32_t i = 0; text[i] != '\0'; ++i) {
+        if (byteAt(text, i) >= 0x80) return true;
+    }
+    return false;
+}
+
 String systemText(const char* text) {
     int32_t n = textSize(text) - 1;
     if (n <= 0) return String();
@@ -94,7 +100,7 @@ String systemText(const char* text) {
     if (out == nullptr) return String();
     int32_t length = 0;
     for (int32_t i = 0; i < n;) {
-        int32_t valid = sequenceAt(text, i, n);
+        int32_t valid = utf8SequenceAt(text, i, n);
         if (valid > 0) {
             std::memcpy(out + length, text + i, static_cast<size_t>(valid));
             length += valid;

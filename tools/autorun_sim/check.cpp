@@ -17,12 +17,15 @@ void print(const Finding& finding) {
     std::string where = finding.line > 0 ? "autorun.ini:" + std::to_string(finding.line) + ":"
                                          : std::string("autorun.ini:");
     const char* kind = finding.severity == Severity::error ? "error" : "warning";
-    // Findings quote the file's own texts, which are printed in UTF-8 as the menu shows them.
-    String text(systemText(finding.text.c_str()));
-    std::printf("%s %s: %s\n", where.c_str(), kind, text.length() > 0 ? text.text() : "");
+    std::printf("%s %s: %s\n", where.c_str(), kind, shownText(finding).c_str());
 }
 
 }  // namespace
+
+std::string shownText(const Finding& finding) {
+    String text(systemText(finding.text.c_str()));
+    return text.length() > 0 ? text.text() : "";
+}
 
 std::vector<Finding> collectFindings(const Options& options) {
     Application app;
@@ -50,6 +53,7 @@ std::vector<Finding> collectFindings(const Options& options) {
         checkActions(context);
         checkRules(context);
         checkRegistry(context);
+        context.warnCodePageName();
     }
 
     std::vector<Finding> findings = context.findings();

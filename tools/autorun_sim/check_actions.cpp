@@ -22,6 +22,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
                        quote(w[3]) + " and the words after it in " + quote(item.text));
     }
     const std::string& program = w[1];
+    c.fileName(at, program);
     int32_t separator = aliasSeparator(program.c_str());
     if (separator >= 0) {
         size_t plus = static_cast<size_t>(separator);
@@ -76,6 +77,8 @@ void checkShell(CheckContext& c, int32_t at, const Item& item) {
                        "directory; write SHELL open FILE DIRECTORY (a name cannot hold a space)");
     }
     const std::string& file = w[2];
+    c.fileName(at, file);
+    if (w.size() >= 4) c.fileName(at, w[3]);
     // Names with a colon are drives or addresses (http:, mailto:) the shell resolves itself.
     if (file.find(':') == std::string::npos && !looksAbsolute(file) &&
         !c.hostFile(c.systemPath(file))) {

@@ -100,6 +100,21 @@ void CheckContext::error(int32_t offset, const std::string& text) {
     add(offset, Severity::error, text);
 }
 
+void CheckContext::fileName(int32_t offset, const std::string& name) {
+    if (!dependsOnCodePage(name.c_str())) return;
+    if (codePageNameOffset_ >= 0 && codePageNameOffset_ <= offset) return;
+    codePageNameOffset_ = offset;
+    codePageName_ = name;
+}
+
+void CheckContext::warnCodePageName() {
+    if (codePageNameOffset_ < 0) return;
+    warn(codePageNameOffset_, quote(codePageName_) + " works only on machines whose code page is " +
+                                  std::to_string(options.codePage) +
+                                  "; save the file as UTF-8 with a byte-order mark to work "
+                                  "everywhere");
+}
+
 int32_t CheckContext::headerOffset(const std::string& section) {
     if (!app.openSection(section.c_str())) return -1;
     return app.sectionCursor - static_cast<int32_t>(section.size()) - 2;

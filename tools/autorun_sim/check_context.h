@@ -68,6 +68,11 @@ class CheckContext {
     void warn(int32_t offset, const std::string& text);
     void error(int32_t offset, const std::string& text);
     const std::vector<Finding>& findings() const { return findings_; }
+    // A name of a file, program or folder as the file writes it, on the line at offset. The
+    // first that reads differently on a machine of another code page gets one warning, made by
+    // warnCodePageName once every name is in.
+    void fileName(int32_t offset, const std::string& name);
+    void warnCodePageName();
 
     // The offset of the "[" of the first "[name]" in the text, as the menu finds it; -1.
     int32_t headerOffset(const std::string& section);
@@ -105,6 +110,8 @@ class CheckContext {
     std::vector<Finding> findings_;
     uint32_t buttonCount_ = 0;
     uint32_t highestSection_ = 0;
+    int32_t codePageNameOffset_ = -1;
+    std::string codePageName_;
 };
 
 // Text helpers shared by the checks.
@@ -143,6 +150,9 @@ std::string shown(const Item& item);
 // Whether a later item than index holds a word, and the first such item's text.
 bool wordsAfter(const std::vector<Item>& items, size_t index);
 std::string nextWithWords(const std::vector<Item>& items, size_t index);
+
+// The finding's message in UTF-8, with the file's texts it quotes as the menu shows them.
+std::string shownText(const Finding& finding);
 
 // Every finding about the menu folder of the prepared machine, sorted by line.
 std::vector<Finding> collectFindings(const Options& options);

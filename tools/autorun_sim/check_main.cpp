@@ -15,6 +15,7 @@ std::string absoluteHint(const std::string& value, const std::string& what) {
 void checkIcon(CheckContext& c) {
     Answer icon = c.answer("Main", keys::icon);
     if (icon.value.empty()) return;
+    c.fileName(icon.offset, icon.value);
     std::string path = c.inFolder(icon.value);
     if (!c.hostFile(path)) {
         c.error(icon.offset, "the icon file " + quote(icon.value) +
@@ -37,6 +38,7 @@ void checkBackground(CheckContext& c, int32_t mainHeader) {
                "picture and no buttons; write BackGround=background.bmp");
         return;
     }
+    c.fileName(background.offset, background.value);
     // The background is opened as written, relative to the menu's current directory.
     PictureInfo info = inspectPicture(c, background.offset, "the background picture",
                                       background.value, c.systemPath(background.value));
