@@ -1,6 +1,6 @@
 // The designer page: opens a menu folder, runs the menu's own code on it, and keeps the preview,
 // the plain account of each click, the findings of check, the registry and the file in step.
-import { decode, encode } from './codepage.js';
+import { decode, encode, textOffset } from './codepage.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
 import { placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
@@ -16,8 +16,10 @@ const page = {
   menu: null,
   iniPath: 'autorun.ini',
   loaded: null, // the bytes as opened
+  opened: null, // their text, until it or the encoding changes
   lines: [],
-  codePage: '1252',
+  codePage: '1252', // the file's encoding: a code page, or 'utf-8'
+  machineCodePage: '1252', // the ANSI code page of the simulated machine
   places: [], // per button, where its lines are in the file the menu runs on
   placesFresh: false, // false from a change of the file until the menu runs on it
   moved: null, // a button moved in layout mode and not yet written: { index, left, top }
@@ -50,8 +52,11 @@ function fileText() {
   return joinLines(page.lines);
 }
 
+// An unedited file is given back as it came, mark and all.
 function fileBytes() {
-  return encode(fileText(), page.codePage);
+  const text = fileText();
+  if (text === page.opened) return { bytes: page.loaded, missing: 0 };
+  return encode(text, page.codePage);
 }
 
 // The preview, the plain words and the trace after the menu has handled something.
@@ -183,7 +188,10 @@ async function open(folder) {
   for (const { path, bytes } of menu.files) page.menu.putFile(path, bytes);
   page.iniPath = menu.ini.path;
   page.loaded = menu.ini.bytes;
-  page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
+  page.codePage = page.menu.isUtf8(menu.ini.bytes) ? 'utf-8' : page.machineCodePage;
+  $('codepage').value = page.codePage;
+  page.opened = decode(menu.ini.bytes, page.codePage);
+  page.lines = splitLines(page.opened);
   page.selected = -1;
   page.moved = null;
   textBox.value = shownText(page.lines);
@@ -234,13 +242,21 @@ function moveButton(index, left, top) {
 function writeMove() {
   const { index, left, top } = page.moved;
   page.moved = null;
-  const text = placeButton(fileText(), page.places[index], left, top, usualEnd(page.lines));
+  const text = placeButton(fileText(), textPlace(page.places[index]), left, top, usualEnd(page.lines));
   if (text === null) return;
   page.lines = splitLines(text);
   const scroll = textBox.scrollTop;
   textBox.value = shownText(page.lines);
   textBox.scrollTop = scroll;
   scheduleEdit();
+}
+
+// The places of a button's lines, which the menu gives in bytes, in the text.
+function textPlace({ headerEnd, left, top }) {
+  const text = fileText();
+  const at = (offset) => textOffset(text, offset, page.codePage);
+  const span = (line) => line && [at(line[0]), at(line[0] + line[1]) - at(line[0])];
+  return { headerEnd: headerEnd < 0 ? headerEnd : at(headerEnd), left: span(left), top: span(top) };
 }
 
 // The tip the menu's tooltip control shows, a little below the pointer as Windows places it.
@@ -366,17 +382,23 @@ document.addEventListener('drop', async (event) => {
   open(await fromDrop(event.dataTransfer));
 });
 
-$('codepage').addEventListener('change', (event) => {
-  const bytes = fileBytes().bytes;
+// Between two code pages the file's bytes stay and read anew; to or from UTF-8 its text stays
+// and is written anew. The menu runs again either way, on a machine of the code page chosen.
+$('codepage').addEventListener('change', async (event) => {
+  const { bytes } = fileBytes();
+  const converts = page.codePage === 'utf-8' || event.target.value === 'utf-8';
   page.codePage = event.target.value;
-  page.menu.decode = (b) => decode(b, page.codePage);
-  page.lines = splitLines(decode(bytes, page.codePage));
-  textBox.value = shownText(page.lines);
-  if (page.menu.running) {
-    render();
-    renderFindings();
-    renderRegistry();
+  page.opened = null;
+  if (page.codePage !== 'utf-8' && page.menu.setCodePage(page.codePage)) page.machineCodePage = page.codePage;
+  if (!converts) {
+    page.lines = splitLines(decode(bytes, page.codePage));
+    textBox.value = shownText(page.lines);
+  } else if (page.loaded) {
+    say(page.codePage === 'utf-8'
+      ? 'autorun.ini is converted to UTF-8: Save writes it with a byte-order mark, and it reads the same on every machine.'
+      : `autorun.ini is converted to code page ${page.codePage}: Save writes it without a byte-order mark.`);
   }
+  if (page.loaded) await applyEdit();
 });
 
 $('save').addEventListener('click', () => {

@@ -8,9 +8,12 @@ from pathlib import Path
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.select import Select
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import chromium  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
+import bmp  # noqa: E402
 
 SITE, SIM = Path(sys.argv[1]), Path(sys.argv[2])
 DEMO = SITE / "demo"
@@ -42,14 +45,28 @@ def png_rgba(path):
     return bytes(out)
 
 
-@functools.lru_cache(maxsize=None)
-def play(*events):
-    """The client area after autorun-sim play ran events on the demo."""
+def shot(folder, events=(), options=()):
+    """The client area after autorun-sim play ran events on the menu in folder."""
     with tempfile.TemporaryDirectory() as work:
         script = Path(work) / "s.play"
         script.write_text("\n".join(events + (f"shot {work}/shot.png",)) + "\n")
-        subprocess.run([SIM, "--dir", DEMO, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
+        subprocess.run([SIM, *options, "--dir", folder, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
         return png_rgba(Path(work) / "shot.png")
+
+
+@functools.lru_cache(maxsize=None)
+def play(*events):
+    return shot(DEMO, events)
+
+
+CYRILLIC = "[Main]\r\nAppName=Программа\r\nBackGround=фон.bmp\r\nButtons=1\r\n[Button1]\r\nLeft=5\r\nTop=5\r\nNABitmap=кнопка.bmp\r\n"
+
+
+def cyrillic_menu(folder, ini):
+    """A menu whose pictures have Cyrillic names, stored in UTF-8 as the host names files."""
+    (folder / "фон.bmp").write_bytes(bmp.solid(40, 20, 0x2080C0))
+    (folder / "кнопка.bmp").write_bytes(bmp.solid(20, 10, 0xC03030))
+    (folder / "autorun.ini").write_bytes(ini)
 
 
 def crlf_menu(folder):
@@ -126,6 +143,11 @@ class Designer(unittest.TestCase):
             self.open_folder(folder)
             self.settle()
             yield ini
+
+    def choose(self, encoding):
+        before = self.frames()
+        Select(self.driver.find_element(By.ID, "codepage")).select_by_value(encoding)
+        self.settle(before)
 
     def saved(self):
         self.driver.find_element(By.ID, "save").click()
@@ -210,6 +232,34 @@ class Designer(unittest.TestCase):
             self.until(lambda: "Left=118" in self.js("return document.getElementById('text').value"), "the nudge")
             self.settle(before)
             self.assertEqual(self.saved(), ini.replace(b"Top=172\r\nLeft=110", b"Top=177\r\nLeft=118"))
+
+    def test_a_1251_menu_previews_in_1251_and_converts_to_utf8(self):
+        with tempfile.TemporaryDirectory() as folder:
+            cyrillic_menu(Path(folder), CYRILLIC.encode("cp1251"))
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            # On a 1252 machine the names find no file: no background, a window of 0 x 0.
+            self.assertEqual(self.js("return document.getElementById('preview').width"), 0)
+            self.choose("1251")
+            expected = shot(folder, options=("--codepage", "1251"))
+            self.assertEqual(len(expected), 40 * 20 * 4)
+            self.assertEqual(self.canvas(), expected)
+            self.choose("utf-8")
+            self.assertIn("converted to UTF-8", self.text("messages"))
+            self.assertEqual(self.canvas(), expected)
+            self.assertEqual(self.saved(), b"\xef\xbb\xbf" + CYRILLIC.encode("utf-8"))
+
+    def test_a_utf8_file_is_read_as_utf8_and_saved_as_it_came(self):
+        ini = b"\xef\xbb\xbf" + CYRILLIC.encode("utf-8") + b"; caf\xe9\r\n"  # a byte that is not UTF-8
+        with tempfile.TemporaryDirectory() as folder:
+            cyrillic_menu(Path(folder), ini)
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            self.assertEqual(self.js("return document.getElementById('codepage').value"), "utf-8")
+            self.assertEqual(self.canvas(), shot(folder))
+            self.assertEqual(self.saved(), ini)
 
     def test_bad_input_gets_a_message_and_loses_nothing(self):
         cases = [  # files of the folder, words of the message
