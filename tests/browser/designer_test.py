@@ -250,7 +250,7 @@ class Designer(unittest.TestCase):
             self.assertEqual(self.canvas(), expected)
             self.assertEqual(self.saved(), b"\xef\xbb\xbf" + CYRILLIC.encode("utf-8"))
 
-    def test_a_utf8_file_is_read_as_utf8_and_saved_as_it_came(self):
+    def test_a_utf8_file_is_read_saved_as_it_came_and_nudged_in_place(self):
         ini = b"\xef\xbb\xbf" + CYRILLIC.encode("utf-8") + b"; caf\xe9\r\n"  # a byte that is not UTF-8
         with tempfile.TemporaryDirectory() as folder:
             cyrillic_menu(Path(folder), ini)
@@ -260,6 +260,15 @@ class Designer(unittest.TestCase):
             self.assertEqual(self.js("return document.getElementById('codepage').value"), "utf-8")
             self.assertEqual(self.canvas(), shot(folder))
             self.assertEqual(self.saved(), ini)
+            # The menu places lines in bytes; the Cyrillic above the button takes two each.
+            self.driver.find_element(By.ID, "layout-mode").click()
+            self.pointer(10, 10, press=True)
+            before = self.frames()
+            self.driver.find_element(By.ID, "preview").send_keys(Keys.ARROW_RIGHT)
+            self.until(lambda: "Left=6" in self.js("return document.getElementById('text').value"), "the nudge")
+            self.settle(before)
+            edited = CYRILLIC.replace("Left=5", "Left=6") + "; caf\ufffd\r\n"
+            self.assertEqual(self.saved(), b"\xef\xbb\xbf" + edited.encode("utf-8"))
 
     def test_bad_input_gets_a_message_and_loses_nothing(self):
         cases = [  # files of the folder, words of the message
