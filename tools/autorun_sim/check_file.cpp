@@ -31,7 +31,7 @@ std::string utf8Sample(const std::string& line) {
     return sample;
 }
 
-// The first byte of text that is no part of a valid UTF-8 sequence; npos when there is none.
+// The first byte of text where no valid UTF-8 sequence starts; npos when there is none.
 size_t firstNonUtf8(const std::string& text) {
     auto n = static_cast<int32_t>(text.size());
     for (int32_t i = 0; i < n;) {
