@@ -110,7 +110,7 @@ TEST_F(OutOfMemory, TheMenuSurvivesEveryAllocationFailingAndAllLaterOnesToo) {
         SCOPED_TRACE("allocations refused from number " + std::to_string(n));
         run(n, n + 1);
         run(n, SIZE_MAX);
-        EXPECT_EQ(count("UnregisterClassA"), 1u);
+        EXPECT_EQ(count("UnregisterClassW"), 1u);
         // A button whose place could not be read is hidden, never drawn in the corner.
         EXPECT_EQ(count("BitBlt x=0 y=0 w=20 ") + count("BitBlt x=0 y=0 w=12 "), 0u);
     }
@@ -122,10 +122,10 @@ TEST_F(OutOfMemory, NoMemoryForTheFileLeavesAnEmptyMenu) {
     while (buffer < total && sizes[buffer] != ini.size() + 1) ++buffer;
     ASSERT_LT(buffer, total) << "no allocation of the file's size plus one";
     run(buffer, buffer + 1);
-    EXPECT_EQ(count("fopen name=\"C:\\menu\\autorun.ini\""), 1u);
-    EXPECT_EQ(count("CreateWindowExA class=\"AutoRun_Kestu\" title=none style=0x80000000"), 1u);
+    EXPECT_EQ(count("_wfopen name=\"C:\\menu\\autorun.ini\""), 1u);
+    EXPECT_EQ(count("CreateWindowExW class=\"AutoRun_Kestu\" title=none style=0x80000000"), 1u);
     EXPECT_EQ(count("BitBlt"), 0u);
-    EXPECT_EQ(count("CreateProcessA"), 0u);
+    EXPECT_EQ(count("CreateProcessW"), 0u);
 }
 
 TEST_F(OutOfMemory, NoMemoryForTheButtonsLeavesTheBackgroundAlone) {
@@ -137,7 +137,7 @@ TEST_F(OutOfMemory, NoMemoryForTheButtonsLeavesTheBackgroundAlone) {
     for (size_t n = 0; n < total && !found; ++n) {
         run(n, n + 1);
         found = count("BitBlt x=0 y=0 w=60 h=40") > 0 && count("BitBlt x=5 y=5") == 0 &&
-                count("BitBlt x=30 y=5") == 0 && count("CreateProcessA") == 0;
+                count("BitBlt x=30 y=5") == 0 && count("CreateProcessW") == 0;
     }
     EXPECT_TRUE(found);
     EXPECT_GT(full, 3u);

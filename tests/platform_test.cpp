@@ -47,18 +47,18 @@ const Scenario scenarios[] = {
     {"ElevatedInstallerIsStartedByTheShellAndWaitedFor",
      "RUN setup.exe wait|RUN b.exe",
      [] { sim::setElevationRequired(isElevated); },
-     {R"(CreateProcessA cmdline="C:\menu\setup.exe" dir="C:\menu" flags=0x20 result=elevation-required)",
-      R"(ShellExecuteExA op="open" file="C:\menu\setup.exe" params=none dir="C:\menu" mask=0x40 result=started)",
+     {R"(CreateProcessW cmdline="C:\menu\setup.exe" dir="C:\menu" flags=0x20 result=elevation-required)",
+      R"(ShellExecuteExW op="open" file="C:\menu\setup.exe" params=none dir="C:\menu" mask=0x40 result=started)",
       "WaitForSingleObject ms=200 result=timeout", "WaitForSingleObject ms=200 result=ended",
-      "CloseHandle", R"(CreateProcessA cmdline="C:\menu\b.exe")"}},
+      "CloseHandle", R"(CreateProcessW cmdline="C:\menu\b.exe")"}},
     {"ElevatedInstallerKeepsItsArgumentAndAnUnquotedPath",
      "RUN setup.exe /s",
      [] {
          sim::setElevationRequired(isElevated);
          sim::setCurrentDirectory("C:\\my menu");
      },
-     {R"(CreateProcessA cmdline=""C:\my menu\setup.exe" /s")",
-      R"(ShellExecuteExA op="open" file="C:\my menu\setup.exe" params="/s" dir="C:\my menu")",
+     {R"(CreateProcessW cmdline=""C:\my menu\setup.exe" /s")",
+      R"(ShellExecuteExW op="open" file="C:\my menu\setup.exe" params="/s" dir="C:\my menu")",
       "!WaitForSingleObject"}},
     {"DeclinedElevationLeavesNothingToWaitFor",
      "RUN setup.exe wait|RUN b.exe",
@@ -66,14 +66,14 @@ const Scenario scenarios[] = {
          sim::setElevationRequired(isElevated);
          sim::setElevationDeclined(true);
      },
-     {"ShellExecuteExA", R"(CreateProcessA cmdline="C:\menu\b.exe")", "!WaitForSingleObject"}},
+     {"ShellExecuteExW", R"(CreateProcessW cmdline="C:\menu\b.exe")", "!WaitForSingleObject"}},
     {"AProgramThatCannotStartIsNotWaitedFor",
      "RUN gone.exe wait|RUN b.exe",
      [] {
          sim::setProgramMissing(
              [](const std::string& line) { return line.find("gone") != std::string::npos; });
      },
-     {R"(CreateProcessA cmdline="C:\menu\gone.exe")", R"(CreateProcessA cmdline="C:\menu\b.exe")",
+     {R"(CreateProcessW cmdline="C:\menu\gone.exe")", R"(CreateProcessW cmdline="C:\menu\b.exe")",
       "!WaitForSingleObject"}},
     {"ARebuildSentDuringTheWaitLetsTheCommandsFinish",
      "RUN a.exe wait|RUN after.exe",
@@ -86,9 +86,9 @@ const Scenario scenarios[] = {
          });
      },
      {"WaitForSingleObject ms=200 result=timeout", "WaitForSingleObject ms=200 result=timeout",
-      R"(RegQueryValueExA name="Flag" size=4 result=0 data="yes")", R"(fopen name="C:\menu\c.bmp")",
-      "WaitForSingleObject ms=200 result=timeout", "WaitForSingleObject ms=200 result=ended",
-      R"(CreateProcessA cmdline="C:\menu\after.exe")"}},
+      R"(RegQueryValueExW name="Flag" size=4 result=0 data="yes")",
+      R"(_wfopen name="C:\menu\c.bmp")", "WaitForSingleObject ms=200 result=timeout",
+      "WaitForSingleObject ms=200 result=ended", R"(CreateProcessW cmdline="C:\menu\after.exe")"}},
     {"ACloseSentDuringTheWaitLetsTheCommandsFinish",
      "RUN a.exe wait|RUN after.exe",
      [] {
@@ -96,13 +96,13 @@ const Scenario scenarios[] = {
              if (wait == 1) sim::sendFromOtherProcess(wm::close);
          });
      },
-     {"WaitForSingleObject ms=200 result=timeout", "DefWindowProcA msg=16", "PostQuitMessage",
-      "WaitForSingleObject ms=200 result=ended", R"(CreateProcessA cmdline="C:\menu\after.exe")",
-      "GetMessageA result=0 msg=18", "UnregisterClassA"}},
+     {"WaitForSingleObject ms=200 result=timeout", "DefWindowProcW msg=16", "PostQuitMessage",
+      "WaitForSingleObject ms=200 result=ended", R"(CreateProcessW cmdline="C:\menu\after.exe")",
+      "GetMessageW result=0 msg=18", "UnregisterClassW"}},
     {"AWindowThatCannotBeCreatedEndsTheProgramAtOnce",
      "RUN a.exe",
      [] { sim::failNextCreateWindow(); },
-     {"CreateWindowExA", "UnregisterClassA", "!GetMessageA", "!fopen name=\"C:\\menu\\a.bmp\""}},
+     {"CreateWindowExW", "UnregisterClassW", "!GetMessageW", "!_wfopen name=\"C:\\menu\\a.bmp\""}},
     {"ATakenClassEndsTheProgramAtOnce",
      "RUN a.exe",
      [] {
@@ -111,21 +111,22 @@ const Scenario scenarios[] = {
          platform::registerClass(taken);
          sim::clearTrace();
      },
-     {"RegisterClassExA class=\"AutoRun_Kestu\" style=0x8 procedure=yes icon=none cursor=32512 "
+     {"RegisterClassExW class=\"AutoRun_Kestu\" style=0x8 procedure=yes icon=none cursor=32512 "
       "brush=sys12 result=0",
-      "!CreateWindowExA", "!GetMessageA"}},
+      "!CreateWindowExW", "!GetMessageW"}},
     {"WithoutACurrentDirectoryTheMenuReadsWhereItRuns",
      "RUN b.exe",
      [] { sim::setCurrentDirectory(""); },
-     {"GetCurrentDirectoryA size=260 result=0", R"(fopen name=".\autorun.ini" mode="rb" result=ok)"}},
+     {"GetCurrentDirectoryW size=260 result=0",
+      R"(_wfopen name=".\autorun.ini" mode="rb" result=ok)"}},
     {"AFailingGetMessageEndsTheLoop",
      "RUN a.exe",
      [] { sim::failNextGetMessage(); },
-     {"GetMessageA result=-1", "UnregisterClassA", "!CreateProcessA"}},
+     {"GetMessageW result=-1", "UnregisterClassW", "!CreateProcessW"}},
     {"TheFittingStepCorrectsTheSizeByWhatTheRealFrameTakes",
      "RUN a.exe",
      [] { sim::setWindowFrame(16, 2, 3); },
-     {"CreateWindowExA class=\"AutoRun_Kestu\" title=none style=0xa0000 x=478 y=350 w=68 h=67",
+     {"CreateWindowExW class=\"AutoRun_Kestu\" title=none style=0xa0000 x=478 y=350 w=68 h=67",
       "GetClientRect result=0,0,64,45", "GetWindowRect result=478,350,546,417",
       "SetWindowPos cx=64 cy=62"}},
 };

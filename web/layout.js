@@ -1,6 +1,7 @@
 // Lines the page writes into autorun.ini: a key's line gets its new value, or is added under its
 // section's header when missing; a new section goes at the end. Every other byte of the file
 // stays as it was. Which lines answer the keys comes from the menu's own lookup (Menu.layout).
+import { textOffsets } from './codepage.js';
 
 // Replaces [from, to) of text by each edit's text, from the last edit to the first; edits that
 // only cut and overlap are taken as one.
@@ -58,4 +59,25 @@ export function setMainKeys(text, main, keys, eol) {
 export function appendSection(text, name, lines, eol) {
   const end = text === '' || text.endsWith('\n') || text.endsWith('\r') ? '' : eol;
   return `${text}${end}[${name}]${eol}${lines.join(eol)}${eol}`;
+}
+
+// The menu's layout with its byte offsets as offsets in text, which differ in a UTF-8 file.
+export function inText(layout, text, encoding) {
+  if (encoding !== 'utf-8') return layout;
+  const at = textOffsets(text, encoding);
+  const point = (offset) => (offset < 0 ? offset : at(offset));
+  const span = (place) => place && [at(place[0]), at(place[0] + place[1]) - at(place[0])];
+  const range = (place) => place && place.map(at);
+  const rule = (r) => ({ ...r, range: range(r.range), cut: range(r.cut), digit: at(r.digit) });
+  const button = (b) => ({
+    ...b, headerEnd: point(b.headerEnd), header: point(b.header), end: point(b.end), number: range(b.number),
+    left: span(b.left), top: span(b.top), action: span(b.action), activate: span(b.activate),
+    activateItems: { ...b.activateItems, rules: b.activateItems.rules.map(rule) },
+  });
+  const { main } = layout;
+  return {
+    ...layout,
+    main: { ...main, headerEnd: point(main.headerEnd), background: span(main.background), buttons: span(main.buttons) },
+    buttons: layout.buttons.map(button),
+  };
 }

@@ -18,7 +18,6 @@ export class Menu {
   #wake = null;
   #settled = [];
   #run = null;
-  decode = (bytes) => new TextDecoder('windows-1252').decode(bytes);
 
   // The menu's queue is empty (or it waits for a program): whoever awaits a result gets it,
   // and the menu sleeps until the page gives it more.
@@ -66,7 +65,7 @@ export class Menu {
     const heap = this.module.HEAPU8;
     let end = pointer;
     while (heap[end] !== 0) end++;
-    return this.decode(heap.subarray(pointer, end));
+    return new TextDecoder().decode(heap.subarray(pointer, end));
   }
 
   #json(name) {
@@ -83,10 +82,9 @@ export class Menu {
     }
   }
 
+  // Texts go in and come out in UTF-8, as the simulated machine's wide calls take them.
   #withText(text, use) {
-    const bytes = new Uint8Array(text.length + 1);
-    for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i) & 0xff;
-    return this.#withBytes(bytes, use);
+    return this.#withBytes(new TextEncoder().encode(`${text}\0`), use);
   }
 
   clearFolder() {
@@ -98,7 +96,6 @@ export class Menu {
     return this.#withText(name, (n) => this.#withBytes(bytes, (b) => this.#call('put_file', n, b, bytes.length)) === 0);
   }
 
-  // key, name and value as 8-bit texts (one character a byte).
   setRegistry(key, name, value) {
     this.#withText(key, (k) => this.#withText(name, (n) => this.#withText(value, (v) => this.#call('set_registry', k, n, v))));
     return this.running ? this.#afterwards() : Promise.resolve();
@@ -110,6 +107,16 @@ export class Menu {
       const pointer = this.#call('load_registry', b, bytes.length);
       return this.module.UTF8ToString(pointer);
     });
+  }
+
+  // The machine's ANSI code page, from the next start on; false when it cannot be had.
+  setCodePage(codePage) {
+    return this.#call('set_code_page', Number(codePage)) === 0;
+  }
+
+  // Whether the menu reads bytes of autorun.ini as UTF-8.
+  isUtf8(bytes) {
+    return this.#withBytes(bytes, (b) => this.#call('is_utf8', b, bytes.length)) === 1;
   }
 
   setScreen(width, height, caption, frameX, frameY) {

@@ -4,7 +4,7 @@ import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
 import { buttonList } from './button_list.js';
-import { placeButton } from './layout.js';
+import { inText, placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
 import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
@@ -21,8 +21,10 @@ const page = {
   iniPath: 'autorun.ini',
   loaded: null, // the bytes as opened
   folder: new MenuFolder(), // every file of the menu folder; autorun.ini is the text box's
+  opened: null, // their text, until it or the encoding changes
   lines: [],
-  codePage: '1252',
+  codePage: '1252', // the file's encoding: a code page, or 'utf-8'
+  machineCodePage: '1252', // the ANSI code page of the simulated machine
   layout: { main: { headerEnd: -1 }, next: 1, buttons: [] }, // where the lines are that the page writes
   placesFresh: false, // false from a change of the file until the menu runs on it
   applying: null, // the run of the menu on an edit, while it lasts
@@ -59,8 +61,11 @@ function fileText() {
   return joinLines(page.lines);
 }
 
+// An unedited file is given back as it came, mark and all.
 function fileBytes() {
-  return encode(fileText(), page.codePage);
+  const text = fileText();
+  if (text === page.opened) return { bytes: page.loaded, missing: 0 };
+  return encode(text, page.codePage);
 }
 
 // The preview, the plain words and the trace after the menu has handled something.
@@ -176,7 +181,7 @@ async function restart() {
   newEvent();
   await page.menu.start();
   page.rerunning = false;
-  page.layout = page.menu.layout();
+  page.layout = inText(page.menu.layout(), fileText(), page.codePage);
   page.placesFresh = true;
   if (page.moved) writeMove();
   buttons.show();
@@ -202,7 +207,10 @@ async function open(folder) {
   page.iniPath = menu.ini.path;
   page.folder = new MenuFolder(folder.name, menu.files);
   page.loaded = menu.ini.bytes;
-  page.lines = splitLines(decode(menu.ini.bytes, page.codePage));
+  page.codePage = page.menu.isUtf8(menu.ini.bytes) ? 'utf-8' : page.machineCodePage;
+  $('codepage').value = page.codePage;
+  page.opened = decode(menu.ini.bytes, page.codePage);
+  page.lines = splitLines(page.opened);
   page.selected = -1;
   page.moved = null;
   page.written.clear();
@@ -448,17 +456,23 @@ document.addEventListener('drop', async (event) => {
   open(await fromDrop(event.dataTransfer));
 });
 
-$('codepage').addEventListener('change', (event) => {
-  const bytes = fileBytes().bytes;
+// Between two code pages the file's bytes stay and read anew; to or from UTF-8 its text stays
+// and is written anew. The menu runs again either way, on a machine of the code page chosen.
+$('codepage').addEventListener('change', async (event) => {
+  const { bytes } = fileBytes();
+  const converts = page.codePage === 'utf-8' || event.target.value === 'utf-8';
   page.codePage = event.target.value;
-  page.menu.decode = (b) => decode(b, page.codePage);
-  page.lines = splitLines(decode(bytes, page.codePage));
-  textBox.value = shownText(page.lines);
-  if (page.menu.running) {
-    render();
-    renderFindings();
-    renderRegistry();
+  page.opened = null;
+  if (page.codePage !== 'utf-8' && page.menu.setCodePage(page.codePage)) page.machineCodePage = page.codePage;
+  if (!converts) {
+    page.lines = splitLines(decode(bytes, page.codePage));
+    textBox.value = shownText(page.lines);
+  } else if (page.loaded) {
+    say(page.codePage === 'utf-8'
+      ? 'autorun.ini is converted to UTF-8: Save writes it with a byte-order mark, and it reads the same on every machine.'
+      : `autorun.ini is converted to code page ${page.codePage}: Save writes it without a byte-order mark.`);
   }
+  if (page.loaded) await applyEdit();
 });
 
 $('save').addEventListener('click', () => offer(fileBytes().bytes, 'autorun.ini'));

@@ -14,10 +14,10 @@ export function plainWords(lines) {
   const said = [];
   for (const line of lines) {
     const call = line.split(' ', 1)[0];
-    if (call === 'CreateProcessA' && field(line, 'result') === 'started') {
+    if (call === 'CreateProcessW' && field(line, 'result') === 'started') {
       const dir = field(line, 'dir');
       said.push(`starts ${field(line, 'cmdline')} in ${dir ?? "the menu's current folder"}`);
-    } else if (call === 'ShellExecuteExA') {
+    } else if (call === 'ShellExecuteExW') {
       const params = field(line, 'params');
       said.push(
         `starts ${field(line, 'file')}${params ? ` with ${params}` : ''} through the shell, ` +
@@ -25,12 +25,12 @@ export function plainWords(lines) {
       );
     } else if (call === 'WaitForSingleObject' && said.length > 0 && !said.at(-1).endsWith('waits for it')) {
       said[said.length - 1] += ' and waits for it';
-    } else if (call === 'ShellExecuteA') {
+    } else if (call === 'ShellExecuteW') {
       const dir = field(line, 'dir');
       said.push(`opens ${field(line, 'file')} through the shell${dir ? ` in ${dir}` : ''}`);
-    } else if (call === 'PostMessageA' && field(line, 'msg') === '1025') {
+    } else if (call === 'PostMessageW' && field(line, 'msg') === '1025') {
       said.push('rebuilds the menu');
-    } else if (call === 'DefWindowProcA' && field(line, 'msg') === '16') {
+    } else if (call === 'DefWindowProcW' && field(line, 'msg') === '16') {
       // The window closes, whether a CLOSE command or Alt+F4 asked for it.
       said.push('closes the menu');
     }

@@ -1,6 +1,7 @@
 // The command language of a button's Action value: RUN, SHELL, REINIT and CLOSE.
 #include "actions/command_words.h"
 #include "config/application.h"
+#include "config/text_encoding.h"
 #include "platform/processes.h"
 #include "platform/shell.h"
 #include "platform/window_system.h"
@@ -59,7 +60,7 @@ void Application::runCommand(uint32_t wordTotal, String* words) {
     if (plus >= 0) {
         program[plus] = '\0';
         aliases.findAlias(program, currentValue);
-        words[1].assign(concat(currentValue, program + plus + 1));
+        words[1].assign(concat(currentValue, systemText(program + plus + 1).text()));
     } else {
         words[1].assign(inFolder(program));
     }
@@ -71,6 +72,7 @@ void Application::runCommand(uint32_t wordTotal, String* words) {
     if (separator > 0) directory.assignBytes(path.text(), separator);
 
     bool wait = wordTotal >= 3 && equals(words[2], "wait");
+    if (wordTotal >= 3 && !wait) words[2].assign(systemText(words[2].text()));
     const char* argument = wordTotal >= 3 && !wait ? words[2].text() : nullptr;
     // Unquoted, a path with a space lets the system try shorter names first ("D:\My.exe" for
     // "D:\My Menu\setup.exe"), so such a path goes to it in quotes.
@@ -113,11 +115,11 @@ void Application::shellCommand(uint32_t wordTotal, String* words) {
         if (equals(words[3], ".\\")) {
             directory = baseDirectory.text();
         } else {
-            words[3].assign(concat(baseDirectory, words[3]));
+            words[3].assign(inFolder(words[3].text()));
             directory = words[3].text();
         }
     }
-    platform::shellOpen(words[2].text(), directory);
+    platform::shellOpen(systemText(words[2].text()).text(), directory);
 }
 
 void Application::postReinit() {

@@ -5,6 +5,7 @@
 #include "buttons/activate_rule.h"
 #include "buttons/menu_button.h"
 #include "config/application.h"
+#include "config/text_encoding.h"
 
 namespace autorun {
 
@@ -79,7 +80,7 @@ void Application::createButtons(uint32_t count) {
         }
         button.setup(pictureSlots, names, Rect{left, top, 0, 0}, mainWindow.windowDC);
         lookup(section.text(), tipKey);
-        button.tip.assign(currentValue);
+        button.tip.assign(systemText(currentValue.text()));
         buttonCount = n;
     }
     applyActivateRules();

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "config/application.h"
+#include "config/text_encoding.h"
 #include "platform/registry.h"
 
 namespace autorun {
@@ -74,7 +75,11 @@ void Application::parseAliasLine() {
     while (split >= 0 && text[split] != '\\') --split;
     if (split < 0) return;
     text[split] = '\0';
-    char* registryText = platform::readRegistryText(text, text + split + 1);
+    String keyPath(systemText(text));
+    String valueName(systemText(text + split + 1));
+    if (keyPath.length() == 0) return;
+    char* registryText =
+        platform::readRegistryText(keyPath.text(), valueName.length() > 0 ? valueName.text() : "");
     currentValue.assign(registryText);
     delete[] registryText;
 }

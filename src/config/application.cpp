@@ -1,9 +1,11 @@
 // Construction of the Application: the base directory and the whole of autorun.ini in memory.
 #include "config/application.h"
 
+#include <cstring>
 #include <new>
 
 #include "buttons/menu_button.h"
+#include "config/text_encoding.h"
 #include "platform/files.h"
 
 namespace autorun {
@@ -35,6 +37,10 @@ Application::~Application() {
     if (current == this) current = nullptr;
 }
 
+const String& Application::inFolder(const char* name) const {
+    return concat(baseDirectory, systemText(name).text());
+}
+
 void Application::readBaseDirectory() {
     char buffer[shortPath];
     uint32_t result = platform::getCurrentDirectory(shortPath, buffer);
@@ -62,13 +68,21 @@ void Application::readBaseDirectory() {
 }
 
 void Application::loadConfiguration() {
+    setTextEncoding(TextEncoding::ansi);
     String path(inFolder("autorun.ini"));
     FileHandle file = platform::openFile(path.text());
     if (file == nullptr) return;
     int32_t size = fileSize(file);
     char* buffer = new (std::nothrow) char[static_cast<uint32_t>(size) + 1];
     if (buffer != nullptr) {
-        uint32_t got = platform::readFile(file, buffer, static_cast<uint32_t>(size));
+        int32_t got =
+            static_cast<int32_t>(platform::readFile(file, buffer, static_cast<uint32_t>(size)));
+        // A file that opens with the byte-order mark is UTF-8; the mark itself is no text.
+        if (startsWithByteOrderMark(buffer, got)) {
+            got -= byteOrderMarkSize;
+            std::memmove(buffer, buffer + byteOrderMarkSize, static_cast<size_t>(got));
+            setTextEncoding(TextEncoding::utf8);
+        }
         buffer[got] = '\0';
         configText = buffer;
     }

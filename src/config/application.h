@@ -33,9 +33,9 @@ class Application {
     // The instance the window procedure works on; set by construction.
     static Application* instance();
 
-    // A file of the menu's folder: the base directory followed by name, unchanged (an absolute
-    // name is not recognised), in concat's scratch String.
-    const String& inFolder(const char* name) const { return concat(baseDirectory, name); }
+    // A file of the menu's folder: the base directory followed by name, a text of the file
+    // (an absolute name is not recognised), in UTF-8 in concat's scratch String.
+    const String& inFolder(const char* name) const;
 
     // Configuration lookup: the answer is left in currentValue.
     void lookup(const char* section, const char* key);

@@ -1,6 +1,8 @@
 // String storage and the text helpers; every scan stops at the text's NUL.
 #include "config/text_string.h"
 
+#include "config/text_encoding.h"
+
 #include <cstring>
 #include <new>
 
@@ -19,6 +21,12 @@ char* allocateBytes(int64_t n) {
 
 int32_t characterCount(const char* t) {
     return t == nullptr ? 0 : static_cast<int32_t>(std::strlen(t));
+}
+
+// The fold of names in the file's encoding, looked up once for a whole comparison: an 8-bit text
+// folds byte by byte, as fast as the bytes can be read.
+unsigned char folded(const char* t, int32_t i, int32_t n, bool utf8) {
+    return utf8 ? foldedUtf8At(t, i, n) : fold(t[i]);
 }
 
 // The scratch results of the two concat forms, alive until process exit.
@@ -107,10 +115,11 @@ const String& concat(const String& a, const String& b) {
 }
 
 bool equals(const String& s, const char* t) {
+    bool utf8 = textEncoding() == TextEncoding::utf8;
     int32_t n = characterCount(t);
     if (s.length() != n) return false;
     for (int32_t i = 0; i < n; ++i) {
-        if (fold(s.text()[i]) != fold(t[i])) return false;
+        if (folded(s.text(), i, n, utf8) != folded(t, i, n, utf8)) return false;
     }
     return true;
 }
@@ -125,12 +134,13 @@ int32_t findChar(char c, const char* t) {
 
 int32_t find(const char* needle, const char* haystack) {
     if (haystack == nullptr) return -1;
+    bool utf8 = textEncoding() == TextEncoding::utf8;
     int32_t n = characterCount(needle);
     int32_t h = characterCount(haystack);
     if (n == 0 || n > h) return -1;
     for (int32_t i = 0; i <= h - n; ++i) {
         int32_t k = 0;
-        while (k < n && fold(needle[k]) == fold(haystack[i + k])) ++k;
+        while (k < n && folded(needle, k, n, utf8) == folded(haystack, i + k, h, utf8)) ++k;
         if (k == n) return i;
     }
     return -1;

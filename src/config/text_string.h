@@ -39,7 +39,8 @@ inline bool isBlank(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-// Folds a..z and the cp1251 small letters 0xE0..0xFF to their capitals; other bytes stay.
+// Folds a..z and the cp1251 small letters 0xE0..0xFF of an 8-bit text to their capitals;
+// other bytes stay.
 inline unsigned char fold(char c) {
     unsigned char b = static_cast<unsigned char>(c);
     return (b >= 0x61 && b <= 0x7A) || b >= 0xE0 ? static_cast<unsigned char>(b - 32) : b;
@@ -51,11 +52,12 @@ int32_t textSize(const char* t);
 const String& concat(const String& a, const char* t);
 // a's characters followed by b's, in a scratch String of its own.
 const String& concat(const String& a, const String& b);
-// Same length and every byte equal after folding.
+// Same length and every byte equal after folding in the file's encoding (fold, or
+// foldedUtf8At in a UTF-8 file).
 bool equals(const String& s, const char* t);
 // Index of the first byte equal to c, or -1.
 int32_t findChar(char c, const char* t);
-// Index of the first case-insensitive occurrence of needle in haystack, or -1.
+// Index of the first occurrence of needle in haystack, folded as equals folds, or -1.
 int32_t find(const char* needle, const char* haystack);
 // Removes blanks from both ends in place and returns t.
 char* trim(char* t);

@@ -9,10 +9,12 @@ namespace autorun::platform {
 
 enum class SeekFrom { start, end };
 
-// As GetCurrentDirectoryA: characters written (NUL not counted) when the text fits into size
-// bytes, otherwise the size needed including the NUL; 0 when the directory cannot be obtained.
+// The current directory in UTF-8, as GetCurrentDirectory counts: bytes written (NUL not
+// counted) when the text fits into size bytes, otherwise the size needed including the NUL; 0
+// when the directory cannot be obtained.
 uint32_t getCurrentDirectory(uint32_t size, char* buffer);
-// Opens path for untranslated binary reading (fopen "rb"); null when it cannot be opened.
+// Opens path (UTF-8) for untranslated binary reading (fopen "rb"); null when it cannot be
+// opened.
 FileHandle openFile(const char* path);
 // Reads up to count bytes into buffer and returns how many arrived.
 uint32_t readFile(FileHandle file, void* buffer, uint32_t count);

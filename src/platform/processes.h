@@ -15,7 +15,7 @@ struct StartedProcess {
 enum class StartResult { started, failed, elevationRequired };
 enum class WaitResult { ended, running };
 
-// CreateProcessA with the program taken from the writable commandLine, no inherited handles,
+// CreateProcessW with the program taken from the writable commandLine, no inherited handles,
 // normal priority and workingDirectory (null: the menu's own); elevationRequired reports the
 // refusal that installers marked as needing administrator rights get.
 StartResult startProcess(char* commandLine, const char* workingDirectory, StartedProcess& out);

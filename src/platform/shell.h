@@ -3,7 +3,7 @@
 
 namespace autorun::platform {
 
-// ShellExecuteA "open" of file with no owner and no parameters, in directory (null: none),
+// ShellExecuteW "open" of file with no owner and no parameters, in directory (null: none),
 // shown as the default says; the result is not reported.
 void shellOpen(const char* file, const char* directory);
 

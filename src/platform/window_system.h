@@ -64,7 +64,7 @@ constexpr int32_t capsVerticalResolution = 10;
 using WindowProcedure = intptr_t (*)(WindowHandle window, uint32_t message, uintptr_t wParam,
                                      intptr_t lParam);
 
-// The fields of WNDCLASSEXA that the menu sets; the rest are zero.
+// The fields of WNDCLASSEXW that the menu sets; the rest are zero.
 struct WindowClass {
     uint32_t style = 0;
     WindowProcedure procedure = nullptr;
@@ -84,21 +84,21 @@ struct Message {
 
 namespace platform {
 
-// LoadImageA of an icon file at the size stored in it; null when it cannot be loaded.
+// LoadImageW of an icon file at the size stored in it; null when it cannot be loaded.
 IconHandle loadIconFromFile(InstanceHandle instance, const char* path);
 // The standard arrow cursor.
 CursorHandle loadArrowCursor();
 // The system's brush for a colour index.
 BrushHandle getSysColorBrush(int32_t index);
-// RegisterClassExA; false when the class was not registered.
+// RegisterClassExW; false when the class was not registered.
 bool registerClass(const WindowClass& windowClass);
-// UnregisterClassA.
+// UnregisterClassW.
 void unregisterClass(const char* className, InstanceHandle instance);
 // GetSystemMetrics.
 int32_t getSystemMetrics(int32_t index);
 // GetDeviceCaps.
 int32_t getDeviceCaps(DeviceContext dc, int32_t index);
-// CreateWindowExA with extended style 0, no parent, no menu; title null for none.
+// CreateWindowExW with extended style 0, no parent, no menu; title null for none.
 WindowHandle createWindow(const char* className, const char* title, uint32_t style, int32_t x,
                           int32_t y, int32_t width, int32_t height, InstanceHandle instance);
 // ShowWindow.
@@ -117,24 +117,24 @@ bool isWindow(WindowHandle window);
 DeviceContext getDC(WindowHandle window);
 // ReleaseDC.
 void releaseDC(WindowHandle window, DeviceContext dc);
-// GetMessageA for all windows: waits; 0 for the quit message, -1 on failure, else positive.
+// GetMessageW for all windows: waits; 0 for the quit message, -1 on failure, else positive.
 int32_t getMessage(Message& message);
-// PeekMessageA for all windows; removes the message when remove is set. Delivers messages that
+// PeekMessageW for all windows; removes the message when remove is set. Delivers messages that
 // other threads send meanwhile, as the system does.
 bool peekMessage(Message& message, bool remove);
 // TranslateMessage.
 void translateMessage(const Message& message);
-// DispatchMessageA: the window procedure's result.
+// DispatchMessageW: the window procedure's result.
 intptr_t dispatchMessage(const Message& message);
-// PostMessageA.
+// PostMessageW.
 bool postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-// SendMessageA: the window procedure's result, 0 for a window that no longer exists.
+// SendMessageW: the window procedure's result, 0 for a window that no longer exists.
 intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // GetKeyState: whether the key was down when the message being handled was sent.
 bool keyHeld(uint32_t virtualKey);
 // PostQuitMessage.
 void postQuitMessage(int32_t exitCode);
-// DefWindowProcA.
+// DefWindowProcW.
 intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The running program: window class, centred window, the menu, the message loop and the procedure.
 #include "config/application.h"
 #include "platform/accessibility.h"
+#include "config/text_encoding.h"
 #include "platform/drawing.h"
 #include "platform/window_system.h"
 
@@ -37,9 +38,10 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     app.lookup("Main", keys::showCaption);
     bool caption = captionWanted(app.currentValue);
     app.lookup("Main", keys::appName);
-    String title(app.currentValue);
+    String title(systemText(app.currentValue.text()));
     app.lookup("Main", keys::background);
-    app.mainWindow.setup(&app.currentValue, 1, title, caption);
+    String background(systemText(app.currentValue.text()));
+    app.mainWindow.setup(&background, 1, title, caption);
 
     DeviceContext screen = platform::getDC(nullptr);
     int32_t screenWidth = platform::getDeviceCaps(screen, capsHorizontalResolution);

@@ -16,6 +16,7 @@ ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tools"))
 sys.path.insert(0, str(ROOT / "tests" / "support"))
 import chromium  # noqa: E402
+import bmp  # noqa: E402
 import pngread  # noqa: E402
 
 SITE, SIM = Path(sys.argv[1]), Path(sys.argv[2])
@@ -32,11 +33,12 @@ def shoot(png, *events):
     subprocess.run([SIM, "--dir", DEMO, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
 
 
-@functools.lru_cache(maxsize=None)
-def play(*events):
-    """The client area after autorun-sim play ran events on the demo: 0xRRGGBB pixels."""
+def shot(folder, events=(), options=()):
+    """The client area after autorun-sim play ran events on the menu in folder."""
     with tempfile.TemporaryDirectory() as work:
-        shoot(Path(work) / "shot.png", *events)
+        script = Path(work) / "s.play"
+        script.write_text("\n".join(events + (f"shot {work}/shot.png",)) + "\n")
+        subprocess.run([SIM, *options, "--dir", folder, "--cwd", "D:\\Menu", "play", script], check=True, capture_output=True)
         return pngread.read(Path(work) / "shot.png")[2]
 
 
@@ -52,6 +54,21 @@ def bmp24(data):
 
 def channels(pixel):
     return pixel >> 16, pixel >> 8 & 255, pixel & 255
+
+
+@functools.lru_cache(maxsize=None)
+def play(*events):
+    return shot(DEMO, events)
+
+
+CYRILLIC = "[Main]\r\nAppName=Программа\r\nBackGround=фон.bmp\r\nButtons=1\r\n[Button1]\r\nLeft=5\r\nTop=5\r\nNABitmap=кнопка.bmp\r\n"
+
+
+def cyrillic_menu(folder, ini):
+    """A menu whose pictures have Cyrillic names, stored in UTF-8 as the host names files."""
+    (folder / "фон.bmp").write_bytes(bmp.solid(40, 20, 0x2080C0))
+    (folder / "кнопка.bmp").write_bytes(bmp.solid(20, 10, 0xC03030))
+    (folder / "autorun.ini").write_bytes(ini)
 
 
 def crlf_menu(folder):
@@ -140,6 +157,11 @@ class Designer(unittest.TestCase):
             self.open_folder(folder)
             self.settle()
             yield ini
+
+    def choose(self, encoding):
+        before = self.frames()
+        Select(self.driver.find_element(By.ID, "codepage")).select_by_value(encoding)
+        self.settle(before)
 
     def saved(self):
         return self.download("save", "autorun.ini")
@@ -331,6 +353,43 @@ class Designer(unittest.TestCase):
             swapped = ini.replace(b"[Button5]", b"[Button#]").replace(b"[Button6]", b"[Button5]").replace(b"[Button#]", b"[Button6]")
             self.assertEqual(self.saved(), swapped)
             self.assertIn('"ENABLE BUTTON4 InstallDir" of [Button6], no longer "DISABLE BUTTON4 InstallDir" of [Button5]', self.text("messages"))
+
+    def test_a_1251_menu_previews_in_1251_and_converts_to_utf8(self):
+        with tempfile.TemporaryDirectory() as folder:
+            cyrillic_menu(Path(folder), CYRILLIC.encode("cp1251"))
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            # On a 1252 machine the names find no file: no background, a window of 0 x 0.
+            self.assertEqual(self.js("return document.getElementById('preview').width"), 0)
+            self.choose("1251")
+            expected = shot(folder, options=("--codepage", "1251"))
+            self.assertEqual(len(expected), 40 * 20)
+            self.assertEqual(self.canvas(), expected)
+            self.choose("utf-8")
+            self.assertIn("converted to UTF-8", self.text("messages"))
+            self.assertEqual(self.canvas(), expected)
+            self.assertEqual(self.saved(), b"\xef\xbb\xbf" + CYRILLIC.encode("utf-8"))
+
+    def test_a_utf8_file_is_read_saved_as_it_came_and_nudged_in_place(self):
+        ini = b"\xef\xbb\xbf" + CYRILLIC.encode("utf-8") + b"; caf\xe9\r\n"  # a byte that is not UTF-8
+        with tempfile.TemporaryDirectory() as folder:
+            cyrillic_menu(Path(folder), ini)
+            self.open("")
+            self.open_folder(folder)
+            self.settle()
+            self.assertEqual(self.js("return document.getElementById('codepage').value"), "utf-8")
+            self.assertEqual(self.canvas(), shot(folder))
+            self.assertEqual(self.saved(), ini)
+            # The menu places lines in bytes; the Cyrillic above the button takes two each.
+            self.driver.find_element(By.ID, "layout-mode").click()
+            self.pointer(10, 10, press=True)
+            before = self.frames()
+            self.driver.find_element(By.ID, "preview").send_keys(Keys.ARROW_RIGHT)
+            self.until(lambda: "Left=6" in self.js("return document.getElementById('text').value"), "the nudge")
+            self.settle(before)
+            edited = CYRILLIC.replace("Left=5", "Left=6") + "; caf\ufffd\r\n"
+            self.assertEqual(self.saved(), b"\xef\xbb\xbf" + edited.encode("utf-8"))
 
     def test_bad_input_gets_a_message_and_loses_nothing(self):
         cases = [  # files of the folder, words of the message

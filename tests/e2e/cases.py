@@ -264,7 +264,7 @@ def screen_reader_reads_and_presses_close_in_x64(t):
                 'child 2 name "Off" role 43 state 1 %s action "Press"' % where(150, 20),
                 'child 3 name "Button 4" role 43 state 100000 %s action "Press"' % where(290, 20),
                 "press 3 00000000"]
-    seen = t.reader("accessible", "3").stdout.decode("latin-1").splitlines()
+    seen = t.reader("accessible", "3").stdout.decode("utf-8").splitlines()
     check(seen == expected, "the accessible tree:\n%s\nexpected:\n%s" % ("\n".join(seen), "\n".join(expected)))
     check([r[0] for r in t.wait_started(1)] == ["~\\fourth.exe"], "starts: %s" % t.started())
     t.end_unclosed()
@@ -294,7 +294,7 @@ def tooltip_rests(t):
             check(not boxes(), "a tip shows over the button without Tip: %s" % boxes())
             continue
         x, y, w, h = wait_until(drawn, 10, "the tip %r drawn dark on light" % text)
-        lines = t.driver("tooltip").stdout.decode("latin-1").splitlines()
+        lines = t.driver("tooltip").stdout.decode("utf-8").splitlines()
         check(any(l.startswith("tooltip ") and l.endswith(' "%s"' % text) for l in lines),
               "the tip's control holds another text: %s" % lines)
         t.check_screen(abs(x - (t.ox + left + 30)) < 60, "the tip %r at %s is not near the pointer" % (
@@ -577,6 +577,95 @@ def idle_cpu(t):
     used = t.menu.cpu_seconds() - before
     # A menu that polls its queue uses the whole 4 s; one that waits uses nothing measurable.
     check(used <= 0.08, "the idle menu used %.2f s of processor time in 4 s" % used)
+
+
+def starts_and_ends(t):
+    """The recorder's log as (start or end, program) in the order the programs wrote it."""
+    names, events = {}, []
+    for line in open(t.log, "rb").read().decode("utf-8").split("\r\n")[:-1]:
+        fields = line.split("\t")
+        if fields[0] == "start":
+            names[fields[1]] = fields[2].rsplit("\\", 1)[-1].lower()
+        events.append((fields[0], names.get(fields[1])))
+    return events
+
+
+@case(locale="en_US.UTF-8")
+def folder_outside_code_page(t):
+    # Code page 1252 cannot write the menu's folder, nor the folder an alias names: the menu
+    # still reads its file, pictures and icon there, starts its programs there (waiting for
+    # one), opens a document there and starts a program below the alias's folder.
+    viewer = t.recorder("viewer.exe", folder=os.path.join(t.root, "apps"))
+    t.reg_import('[HKEY_CLASSES_ROOT\\.e2edoc]\n@="e2edoc"\n\n[HKEY_CLASSES_ROOT\\e2edoc\\shell\\open\\command]\n'
+                 '@="\\"%s\\" \\"%%1\\""\n' % windows_path(viewer).replace("\\", "\\\\"))
+    aliased = os.path.join(t.root, "Программы 日本語")
+    t.recorder("view.exe", folder=aliased)
+    t.reg_set("HKCU\\Software\\E2E\\Viewer", "Path", windows_path(aliased) + "\\")
+    t.folder("Программа 日本語")
+    t.recorder("setup.exe", "after.exe", "sentinel.exe")
+    t.recorder("wait.exe", directions="sleep|1500")
+    t.write("docs/readme.e2edoc", "read me")
+    t.write("menu.ico", bmp.icon(32, 0x30C030))
+    t.standard([(10, 20, "Action = RUN setup.exe /x"), (150, 20, "Action = RUN wait.exe wait|RUN after.exe"),
+                (290, 20, "Action = SHELL open docs\\readme.e2edoc docs"), (10, 120, "Action = RUN Viewer+view.exe"),
+                (250, 220, "Action = RUN sentinel.exe")], main="Icon = menu.ico", registry="Viewer = E2E\\Viewer\\Path")
+    for left, top in ((10, 20), (150, 20), (290, 20), (10, 120)):
+        t.expect(left, top, NORMAL, "the button at (%d, %d) in its picture" % (left, top))
+    # Wine hands the window class's icon to the X server, where other programs see it.
+    icon = subprocess.run(["xprop", "-id", str(t.menu.window()[0]), "_NET_WM_ICON"], env=t.env,
+                          capture_output=True).stdout.decode("utf-8")
+    check("Icon (32 x 32)" in icon, "the window has no 32 x 32 icon: %r" % icon[:80])
+    for left, top in ((10, 20), (150, 20), (290, 20), (10, 120)):
+        t.press(left, top)
+    seen = t.settle(250, 220, 5)
+    view = windows_path(os.path.join(aliased, "view.exe"))
+    expected = [("~\\setup.exe", '"~\\setup.exe" /x', "~"), ("~\\wait.exe", '"~\\wait.exe"', "~"),
+                ("~\\after.exe", '"~\\after.exe"', "~"),
+                (windows_path(viewer).lower(), '"%s" "~\\docs\\readme.e2edoc"' % windows_path(viewer), "~\\docs"),
+                (view.lower(), '"%s"' % view, windows_path(aliased).lower())]
+    check(seen == expected, "starts: %s, expected %s" % (seen, expected))
+    events = starts_and_ends(t)
+    check(events.index(("end", "wait.exe")) < events.index(("start", "after.exe")),
+          "after.exe started before wait.exe ended: %s" % events)
+
+
+def named_menu(t, title, encode):
+    """A menu with this title whose picture and program names, argument and Tip are Cyrillic,
+    written by encode; started, its names read through the window, the accessibility interface
+    and the tooltip, its button pressed."""
+    t.write("фон.bmp", bmp.framed(400, 300, BACK, BACK_EDGE))
+    t.write("кнопка.bmp", bmp.solid(BUTTON_W, BUTTON_H, NORMAL))
+    t.write("кнопка-над.bmp", bmp.solid(BUTTON_W, BUTTON_H, HOVER))
+    t.recorder("установка.exe")
+    t.write("autorun.ini", encode("".join(line + "\r\n" for line in (
+        "[Main]", "AppName = " + title, "BackGround = фон.bmp", "Buttons = 1", "[Button1]", "Left = 10",
+        "Top = 20", "NABitmap = КНОПКА.bmp", "ABitmap = кнопка-над.bmp", "Tip = Установить программу",
+        "Action = RUN установка.exe аргумент"))))
+    t.launch()
+    t.expect(10, 20, NORMAL, "the button in its normal picture")
+    check(t.facts()["title"] == title, "the window's title is %r, expected %r" % (t.facts()["title"], title))
+    lines = t.reader("accessible").stdout.decode("utf-8").splitlines()
+    names = [line.split('"')[1] for line in lines if line.startswith("child ")]
+    check(names == [title, "Установить программу"], "the accessible names: %s" % names)
+    t.point(30, 30)
+    t.expect(10, 20, HOVER, "the button in its hover picture")
+    tips = lambda: [l for l in t.driver("tooltip").stdout.decode("utf-8").splitlines()  # noqa: E731
+                    if l.startswith("tooltip 1 ") and l.endswith('"Установить программу"')]
+    wait_until(tips, 10, "the tip to show")
+    t.press(10, 20)
+    seen = [r[:3] for r in t.wait_started(1)]
+    check(seen == [("~\\установка.exe", "~\\установка.exe аргумент", "~")], "starts: %s" % seen)
+    t.end_unclosed()
+
+
+@case(locale="en_US.UTF-8")
+def utf8_file(t):
+    named_menu(t, "Меню 日本語", lambda text: b"\xef\xbb\xbf" + text.encode("utf-8"))
+
+
+@case(locale="ru_RU.UTF-8")
+def cp1251_file_on_1251_machine(t):
+    named_menu(t, "Меню", lambda text: text.encode("cp1251"))
 
 
 if __name__ == "__main__":

@@ -20,12 +20,15 @@ BUTTON_W, BUTTON_H = 100, 40
 CASES = {}
 
 
-def case(function):
+def case(function=None, locale="C"):
     """Registers a case under its name, those of hostile.py and x64.py as hostile.NAME and
-    x64.NAME."""
-    module = function.__module__
-    CASES[(module + "." if module in ("hostile", "x64") else "") + function.__name__] = function
-    return function
+    x64.NAME; @case(locale=...) runs Wine in that Unix locale, which sets the ANSI code page."""
+    def register(function):
+        function.locale = locale
+        module = function.__module__
+        CASES[(module + "." if module in ("hostile", "x64") else "") + function.__name__] = function
+        return function
+    return register(function) if function else register
 
 
 class Case(Session):
@@ -33,8 +36,9 @@ class Case(Session):
     once the menu is shown. mingw is the build folder of the programs, 64-bit ones with the
     loader WINE64."""
 
-    def __init__(self, name, work, mingw, loader="wine", mingw64=None):
-        super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work), loader=loader)
+    def __init__(self, name, work, mingw, loader="wine", mingw64=None, locale="C"):
+        super().__init__(os.path.join(work, "runs", name), base=shared_prefix(work), loader=loader,
+                         locale=locale)
         self.mingw, self.log, self.menu = mingw, os.path.join(self.root, "programs.log"), None
         self.mingw64 = mingw64
 
@@ -146,7 +150,7 @@ class Case(Session):
 
     def facts(self):
         """The menu window's rectangles, style and title as Win32 reports them to another process."""
-        lines = dict(l.split(" ", 1) for l in self.driver("rects").stdout.decode("latin-1").splitlines())
+        lines = dict(l.split(" ", 1) for l in self.driver("rects").stdout.decode("utf-8").splitlines())
         facts = {k: [int(v) for v in lines[k].split()] for k in ("window", "client", "origin")}
         return dict(facts, style=int(lines["style"], 16), title=lines["title"])
 
@@ -174,7 +178,7 @@ class Case(Session):
         folder shown as ~, the program and directory in lower case, without a final backslash."""
         starts, ends = [], set()
         # Only whole lines: the last piece is empty, or a line still being written.
-        for line in (open(self.log, "rb").read().decode("latin-1").split("\r\n")[:-1]
+        for line in (open(self.log, "rb").read().decode("utf-8").split("\r\n")[:-1]
                      if os.path.exists(self.log) else []):
             fields = line.split("\t")
             if fields[0] == "start" and len(fields) == 5:
@@ -234,7 +238,8 @@ def main():
             shared_prefix(work)
         else:
             mingw64 = options.get("--mingw64") and os.path.abspath(options["--mingw64"])
-            with Case(name, work, mingw, WINE64 if win64 else "wine", mingw64) as t:
+            with Case(name, work, mingw, WINE64 if win64 else "wine", mingw64,
+                      CASES[name].locale) as t:
                 CASES[name](t)
                 if t.menu is not None:
                     t.close()

@@ -19,7 +19,7 @@ def reader_menu(t):
 def close_reading(t, how):
     """The driver reads the tree and closes the menu how; both must end with exit code 0."""
     reader_menu(t)
-    lines = t.reader("close-reading", how).stdout.decode("latin-1").splitlines()
+    lines = t.reader("close-reading", how).stdout.decode("utf-8").splitlines()
     where = lambda left, top, w=100, h=40: "location %d %d %d %d" % (t.ox + left, t.oy + top, w, h)  # noqa: E731
     expected = ['child 0 name "E2E Names" role 10 state 100004 %s action ""' % where(0, 0, 400, 300),
                 'child 1 name "Install E2E" role 43 state 100004 %s action "Press"' % where(10, 20),

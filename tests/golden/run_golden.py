@@ -43,7 +43,7 @@ def words(text):
 
 
 def parse_run(path):
-    head, _, body = path.read_text("latin-1").partition("---\n")
+    head, _, body = path.read_text("utf-8").partition("---\n")
     run = {"args": [], "exit": 0, "stderr": None, "only": None, "body": body}
     for line in head.splitlines():
         key, _, value = line.partition(" ")
@@ -92,14 +92,14 @@ def prepare_menu(case, work, source, build):
     """Fills work with the case's menu: copied folders, the case's files, the pictures."""
     copy_from = case / "copy-from"
     if copy_from.exists():
-        for line in copy_from.read_text().split():
+        for line in copy_from.read_text("utf-8").split():
             shutil.copytree(line.format(source=source, build=build), work, dirs_exist_ok=True)
     for item in case.iterdir():
         if item.suffix not in (".run", ".png") and item.name not in ("pictures", "copy-from"):
             (shutil.copytree if item.is_dir() else shutil.copy)(item, work / item.name)
     pictures = case / "pictures"
     if pictures.exists():
-        for line in pictures.read_text().splitlines():
+        for line in pictures.read_text("utf-8").splitlines():
             if line.strip() and not line.startswith("#"):
                 name, _, expression = line.partition("=")
                 target = work / name.strip().replace("\\", "/")
@@ -110,9 +110,12 @@ def prepare_menu(case, work, source, build):
 def check_run(run_file, work, sim, wrapper, update):
     """Runs autorun-sim as run_file says; the problems found, and with update the file rewritten."""
     run = parse_run(run_file)
-    # The menu's texts are bytes of a Windows code page: they travel as latin-1.
-    command = [w.encode("latin-1") for w in wrapper + [sim] + run["args"]]
-    done = subprocess.run(command, cwd=work, capture_output=True, encoding="latin-1")
+    # Everything autorun-sim prints is UTF-8; output that is not fails the run.
+    done = subprocess.run(wrapper + [sim] + run["args"], cwd=work, capture_output=True)
+    try:
+        done.stdout, done.stderr = done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+    except UnicodeDecodeError as error:
+        return [f"{run_file.name}: the output is not UTF-8: {error}"]
     problems = []
     if done.returncode != run["exit"]:
         problems.append(f"exit {done.returncode}, expected {run['exit']}\n{done.stderr}")
@@ -131,12 +134,12 @@ def check_run(run_file, work, sim, wrapper, update):
             problems.append("stdout differs; first differing line:\n" +
                             first_difference(run["body"], body))
     if update:
-        head = run_file.read_text("latin-1").partition("---\n")[0].splitlines()
+        head = run_file.read_text("utf-8").partition("---\n")[0].splitlines()
         head = [line for line in head if not line.startswith(("exit", "stderr"))]
         head.append(f"exit {done.returncode}")
         if done.stderr:
             head.append("stderr " + done.stderr.splitlines()[0])
-        run_file.write_text("\n".join(head) + "\n---\n" + body, "latin-1")
+        run_file.write_text("\n".join(head) + "\n---\n" + body, "utf-8")
     return [f"{run_file.name}: {problem}" for problem in problems]
 
 

@@ -61,3 +61,12 @@ def framed(width, height, inner, border):
     def pixel(x, y):
         return border if x in (0, width - 1) or y in (0, height - 1) else inner
     return bmp(width, height, pixel)
+
+
+def icon(size, rgb):
+    """An .ico file of one size x size 32-bit picture of one colour, with an empty mask."""
+    pixels = struct.pack("<I", rgb | 0xFF000000) * (size * size)
+    mask = b"\0" * (((size + 31) // 32 * 4) * size)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    image = header + pixels + mask
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 22) + image

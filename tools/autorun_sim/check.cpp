@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "config/text_encoding.h"
 #include "platform/sim/sim.h"
 #include "tools/autorun_sim/check_context.h"
 
@@ -16,10 +17,15 @@ void print(const Finding& finding) {
     std::string where = finding.line > 0 ? "autorun.ini:" + std::to_string(finding.line) + ":"
                                          : std::string("autorun.ini:");
     const char* kind = finding.severity == Severity::error ? "error" : "warning";
-    std::printf("%s %s: %s\n", where.c_str(), kind, finding.text.c_str());
+    std::printf("%s %s: %s\n", where.c_str(), kind, shownText(finding).c_str());
 }
 
 }  // namespace
+
+std::string shownText(const Finding& finding) {
+    String text(systemText(finding.text.c_str()));
+    return text.length() > 0 ? text.text() : "";
+}
 
 std::vector<Finding> collectFindings(const Options& options) {
     Application app;
@@ -35,7 +41,9 @@ std::vector<Finding> collectFindings(const Options& options) {
     std::ostringstream content;
     content << in.rdbuf();
 
-    CheckContext context(options, app, content.str());
+    std::string bytes = content.str();
+    if (textEncoding() == TextEncoding::utf8) bytes.erase(0, byteOrderMarkSize);
+    CheckContext context(options, app, bytes);
     if (checkEncoding(context)) {
         checkSections(context);
         checkKeys(context);
@@ -45,6 +53,7 @@ std::vector<Finding> collectFindings(const Options& options) {
         checkActions(context);
         checkRules(context);
         checkRegistry(context);
+        context.warnCodePageName();
     }
 
     std::vector<Finding> findings = context.findings();

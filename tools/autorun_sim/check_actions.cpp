@@ -22,6 +22,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
                        quote(w[3]) + " and the words after it in " + quote(item.text));
     }
     const std::string& program = w[1];
+    c.fileName(at, program);
     int32_t separator = aliasSeparator(program.c_str());
     if (separator >= 0) {
         size_t plus = static_cast<size_t>(separator);
@@ -43,7 +44,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         c.error(at, quote(program) +
                         " is an absolute path, but the menu puts its folder in front "
                         "of every program path (" +
-                        c.inFolder(program) +
+                        c.shownPath(c.inFolder(program)) +
                         "), which names nothing; name the program relative to the menu folder, "
                         "or reach it through an alias, as in Tools+x.exe");
         return;
@@ -53,7 +54,7 @@ void checkRun(CheckContext& c, int32_t at, const Item& item) {
         c.error(at, "the program " + quote(program) +
                         " is not in the menu folder: Windows is "
                         "asked to start " +
-                        path + ", and the click starts nothing");
+                        c.shownPath(path) + ", and the click starts nothing");
     }
 }
 
@@ -76,8 +77,11 @@ void checkShell(CheckContext& c, int32_t at, const Item& item) {
                        "directory; write SHELL open FILE DIRECTORY (a name cannot hold a space)");
     }
     const std::string& file = w[2];
+    c.fileName(at, file);
+    if (w.size() >= 4) c.fileName(at, w[3]);
     // Names with a colon are drives or addresses (http:, mailto:) the shell resolves itself.
-    if (file.find(':') == std::string::npos && !looksAbsolute(file) && !c.hostFile(file)) {
+    if (file.find(':') == std::string::npos && !looksAbsolute(file) &&
+        !c.hostFile(c.systemPath(file))) {
         c.warn(at, "the shell is asked to open " + quote(file) +
                        " in the menu's current directory, but it is not in the menu folder");
     }

@@ -106,6 +106,7 @@ Pictures checkPictures(CheckContext& c, uint32_t n, int32_t header) {
             }
             break;
         }
+        c.fileName(a.offset, a.value);
         std::string path = c.inFolder(a.value);
         pictures.info[k] = inspectPicture(c, a.offset, role, a.value, path);
         if (!pictures.info[k].exists) {

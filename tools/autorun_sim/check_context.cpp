@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "config/text_encoding.h"
 #include "platform/sim/sim.h"
 
 namespace autorun::tool {
@@ -19,10 +20,6 @@ namespace {
 
 bool blank(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
-}
-
-bool hasByteOrderMark(const std::string& bytes) {
-    return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
 }
 
 // The n of every "[Button<n>]" in the text, as the menu numbers its sections; the largest.
@@ -79,9 +76,7 @@ std::string CheckContext::lineAt(int32_t offset) const {
 }
 
 bool CheckContext::startsLine(int32_t offset) const {
-    int32_t i = lineStart(offset);
-    if (i == 0 && hasByteOrderMark(bytes_)) i = 3;
-    for (; i < offset; ++i) {
+    for (int32_t i = lineStart(offset); i < offset; ++i) {
         if (!blank(bytes_[i])) return false;
     }
     return true;
@@ -103,6 +98,21 @@ void CheckContext::warn(int32_t offset, const std::string& text) {
 
 void CheckContext::error(int32_t offset, const std::string& text) {
     add(offset, Severity::error, text);
+}
+
+void CheckContext::fileName(int32_t offset, const std::string& name) {
+    if (!dependsOnCodePage(name.c_str())) return;
+    if (codePageNameOffset_ >= 0 && codePageNameOffset_ <= offset) return;
+    codePageNameOffset_ = offset;
+    codePageName_ = name;
+}
+
+void CheckContext::warnCodePageName() {
+    if (codePageNameOffset_ < 0) return;
+    warn(codePageNameOffset_, quote(codePageName_) + " works only on machines whose code page is " +
+                                  std::to_string(options.codePage) +
+                                  "; save the file as UTF-8 with a byte-order mark to work "
+                                  "everywhere");
 }
 
 int32_t CheckContext::headerOffset(const std::string& section) {
@@ -140,6 +150,15 @@ std::string CheckContext::baseDirectory() const {
 std::string CheckContext::inFolder(const std::string& name) const {
     const String& path = app.inFolder(name.c_str());
     return path.length() > 0 ? path.text() : "";
+}
+
+std::string CheckContext::systemPath(const std::string& path) const {
+    String converted(systemText(path.c_str()));
+    return converted.length() > 0 ? converted.text() : "";
+}
+
+std::string CheckContext::shownPath(const std::string& path) const {
+    return textEncoding() == TextEncoding::ansi ? sim::toCodePage(path) : path;
 }
 
 std::optional<std::string> CheckContext::hostFile(const std::string& windowsPath) const {

@@ -50,7 +50,8 @@ class CheckContext {
     const Options& options;
     Application& app;
 
-    // The whole file, and how much of it the menu sees: everything before the first NUL.
+    // The whole file as the menu holds it (without the byte-order mark of a UTF-8 file), and how
+    // much of it the menu sees: everything before the first NUL.
     const std::string& bytes() const { return bytes_; }
     int32_t visibleSize() const { return visible_; }
 
@@ -59,7 +60,7 @@ class CheckContext {
     int32_t lineStart(int32_t offset) const;
     int32_t lineEnd(int32_t offset) const;
     std::string lineAt(int32_t offset) const;
-    // Whether only blanks (and a byte-order mark) stand before offset on its line.
+    // Whether only blanks stand before offset on its line.
     bool startsLine(int32_t offset) const;
     // Whether the line holding offset is a comment: its first non-blank byte is ";".
     bool inComment(int32_t offset) const;
@@ -67,6 +68,11 @@ class CheckContext {
     void warn(int32_t offset, const std::string& text);
     void error(int32_t offset, const std::string& text);
     const std::vector<Finding>& findings() const { return findings_; }
+    // A name of a file, program or folder as the file writes it, on the line at offset. The
+    // first that reads differently on a machine of another code page gets one warning, made by
+    // warnCodePageName once every name is in.
+    void fileName(int32_t offset, const std::string& name);
+    void warnCodePageName();
 
     // The offset of the "[" of the first "[name]" in the text, as the menu finds it; -1.
     int32_t headerOffset(const std::string& section);
@@ -85,9 +91,14 @@ class CheckContext {
     // The highest n for which "[Button<n>]" occurs in the text; the sections above do not exist.
     uint32_t highestButtonSection() const { return highestSection_; }
     std::string baseDirectory() const;
-    // The path the menu makes of a file name of its folder.
+    // The path the menu makes of a file name of its folder, in UTF-8.
     std::string inFolder(const std::string& name) const;
-    // The host file a path of the menu names, when it exists in the menu's folder.
+    // A path written in the file as the menu hands it to the system, in UTF-8.
+    std::string systemPath(const std::string& path) const;
+    // A path of the system (UTF-8) in a finding, which is written in the file's encoding: in an
+    // 8-bit file the characters its code page lacks show as "?".
+    std::string shownPath(const std::string& path) const;
+    // The host file a path of the menu (UTF-8) names, when it exists in the menu's folder.
     std::optional<std::string> hostFile(const std::string& windowsPath) const;
 
   private:
@@ -99,6 +110,8 @@ class CheckContext {
     std::vector<Finding> findings_;
     uint32_t buttonCount_ = 0;
     uint32_t highestSection_ = 0;
+    int32_t codePageNameOffset_ = -1;
+    std::string codePageName_;
 };
 
 // Text helpers shared by the checks.
@@ -137,6 +150,9 @@ std::string shown(const Item& item);
 // Whether a later item than index holds a word, and the first such item's text.
 bool wordsAfter(const std::vector<Item>& items, size_t index);
 std::string nextWithWords(const std::vector<Item>& items, size_t index);
+
+// The finding's message in UTF-8, with the file's texts it quotes as the menu shows them.
+std::string shownText(const Finding& finding);
 
 // Every finding about the menu folder of the prepared machine, sorted by line.
 std::vector<Finding> collectFindings(const Options& options);

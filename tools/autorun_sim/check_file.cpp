@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 
+#include "config/text_encoding.h"
 #include "tools/autorun_sim/check_context.h"
 
 namespace autorun::tool {
@@ -9,22 +10,8 @@ namespace autorun::tool {
 namespace {
 
 const char* const ansiAdvice =
-    "save the file in the ANSI code page (Windows-1252, or 1251 for Cyrillic)";
-
-// The length of the UTF-8 sequence at i, 0 when the bytes there form none of two bytes or more.
-size_t utf8Sequence(const std::string& s, size_t i) {
-    auto byte = [&s](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b = byte(i);
-    size_t n = b >= 0xC2 && b <= 0xDF   ? 2
-               : b >= 0xE0 && b <= 0xEF ? 3
-               : b >= 0xF0 && b <= 0xF4 ? 4
-                                        : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    }
-    return n;
-}
+    "save the file as UTF-8 with a byte-order mark, or in the ANSI code page (Windows-1252, or "
+    "1251 for Cyrillic)";
 
 // The first UTF-8 character of a line whose bytes above 0x7F all form UTF-8 sequences; empty
 // when the line is plain ASCII or holds a byte that UTF-8 cannot have (so it is ANSI text).
@@ -35,12 +22,30 @@ std::string utf8Sample(const std::string& line) {
             ++i;
             continue;
         }
-        size_t n = utf8Sequence(line, i);
+        auto n = static_cast<size_t>(utf8SequenceAt(line.c_str(), static_cast<int32_t>(i),
+                                                    static_cast<int32_t>(line.size())));
         if (n == 0) return "";
         if (sample.empty()) sample = line.substr(i, n);
         i += n;
     }
     return sample;
+}
+
+// The first byte of text where no valid UTF-8 sequence starts; npos when there is none.
+size_t firstNonUtf8(const std::string& text) {
+    auto n = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < n;) {
+        int32_t valid = utf8SequenceAt(text.c_str(), i, n);
+        if (valid == 0) return static_cast<size_t>(i);
+        i += valid;
+    }
+    return std::string::npos;
+}
+
+std::string hexByte(char c) {
+    const char* digits = "0123456789ABCDEF";
+    auto b = static_cast<unsigned char>(c);
+    return std::string("0x") + digits[b >> 4] + digits[b & 15];
 }
 
 struct Header {
@@ -134,18 +139,20 @@ bool checkEncoding(CheckContext& c) {
                        ansiAdvice);
         return false;
     }
-    bool mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (mark) {
-        c.warn(0, std::string("the file starts with a UTF-8 byte-order mark: the menu reads "
-                              "bytes of the ANSI code page, and the mark's 3 bytes become part "
-                              "of the first line; ") +
-                      ansiAdvice + ", without the mark");
-    }
-    for (int32_t i = mark ? 3 : 0; i < c.visibleSize();) {
+    // After the byte-order mark the file is read as UTF-8, and what is not UTF-8 shows as
+    // U+FFFD; without it, UTF-8 text shows byte by byte in the ANSI code page.
+    bool utf8 = textEncoding() == TextEncoding::utf8;
+    for (int32_t i = 0; i < c.visibleSize();) {
         int32_t end = std::min(c.lineEnd(i), c.visibleSize());
         std::string line = bytes.substr(static_cast<size_t>(i), static_cast<size_t>(end - i));
-        std::string sample = utf8Sample(line);
-        if (!sample.empty() && !c.inComment(i)) {
+        bool read = !c.inComment(i);
+        size_t bad = utf8 && read ? firstNonUtf8(line) : std::string::npos;
+        std::string sample = utf8 || !read ? "" : utf8Sample(line);
+        if (bad != std::string::npos) {
+            c.error(i, "this line holds bytes that are not UTF-8, the first " + hexByte(line[bad]) +
+                           ": after the byte-order mark the menu shows each of them as the "
+                           "replacement character U+FFFD; write the text in UTF-8");
+        } else if (!sample.empty()) {
             c.warn(i, "this line holds UTF-8 text (\"" + sample +
                           "\"): the menu shows each of its bytes as a character of the ANSI "
                           "code page; " +

@@ -15,10 +15,11 @@ std::string absoluteHint(const std::string& value, const std::string& what) {
 void checkIcon(CheckContext& c) {
     Answer icon = c.answer("Main", keys::icon);
     if (icon.value.empty()) return;
+    c.fileName(icon.offset, icon.value);
     std::string path = c.inFolder(icon.value);
     if (!c.hostFile(path)) {
         c.error(icon.offset, "the icon file " + quote(icon.value) +
-                                 " is not in the menu folder (the menu loads " + path +
+                                 " is not in the menu folder (the menu loads " + c.shownPath(path) +
                                  "): the window gets no icon" + absoluteHint(icon.value, "icon"));
         return;
     }
@@ -37,9 +38,10 @@ void checkBackground(CheckContext& c, int32_t mainHeader) {
                "picture and no buttons; write BackGround=background.bmp");
         return;
     }
+    c.fileName(background.offset, background.value);
     // The background is opened as written, relative to the menu's current directory.
     PictureInfo info = inspectPicture(c, background.offset, "the background picture",
-                                      background.value, background.value);
+                                      background.value, c.systemPath(background.value));
     if (!info.exists) {
         c.error(background.offset,
                 "the background picture " + quote(background.value) +

@@ -26,6 +26,7 @@ const char* const usage =
     "  --screen WxH            screen size in pixels (default: 1024x768)\n"
     "  --metrics C,FX,FY       caption height, frame width and height (default: 19,4,4)\n"
     "  --wait-slices N         waits of 200 ms a started program lasts (default: 2)\n"
+    "  --codepage N            the machine's ANSI code page (default: 1252)\n"
     "  --help                  print this help\n"
     "\n"
     "Exit status: 0 when done, 1 when check found something, 2 for bad usage or input.\n";

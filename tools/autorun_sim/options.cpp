@@ -96,6 +96,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error, b
                 error = "--wait-slices wants a number of waits, such as 2, not \"" + value + "\"";
                 return false;
             }
+        } else if (name == "--codepage") {
+            if (!parseNumber(value, options.codePage, 1, 65535)) {
+                error = "--codepage wants the number of a Windows code page, such as 1251, not \"" +
+                        value + "\"";
+                return false;
+            }
         } else {
             error = "unknown option " + name + " (see --help)";
             return false;
@@ -117,6 +123,11 @@ bool prepareMachine(const Options& options, std::string& error) {
         return false;
     }
     sim::reset();
+    if (!sim::setCodePage(options.codePage)) {
+        error = "code page " + std::to_string(options.codePage) +
+                " is not a single-byte code page this system can convert";
+        return false;
+    }
     sim::setCurrentDirectory(options.cwd);
     sim::mapFolder(options.dir);
     sim::setScreenSize(options.screenWidth, options.screenHeight);

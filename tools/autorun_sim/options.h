@@ -17,6 +17,7 @@ struct Options {
     int32_t frameWidth = 4;
     int32_t frameHeight = 4;
     int32_t waitSlices = 2;
+    int32_t codePage = 1252;
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -1,10 +1,23 @@
-// autorun-sim query and aliases: what the menu reads from its file and from the registry.
+// autorun-sim query and aliases: what the menu reads from its file and from the registry, in
+// UTF-8.
 #include <cstdio>
 
 #include "config/application.h"
+#include "config/text_encoding.h"
+#include "platform/sim/sim.h"
 #include "tools/autorun_sim/options.h"
 
 namespace autorun::tool {
+
+namespace {
+
+// Prints a UTF-8 text followed by end.
+void printLine(const String& text, const char* end) {
+    if (text.length() > 0) std::fwrite(text.text(), 1, static_cast<size_t>(text.length()), stdout);
+    std::fputs(end, stdout);
+}
+
+}  // namespace
 
 int runQuery(const Options& options) {
     if (options.arguments.size() != 2)
@@ -12,12 +25,12 @@ int runQuery(const Options& options) {
     std::string error;
     if (!prepareMachine(options, error)) return fail(error);
     Application app;
-    app.lookup(options.arguments[0].c_str(), options.arguments[1].c_str());
-    if (app.currentValue.length() > 0) {
-        std::fwrite(app.currentValue.text(), 1, static_cast<size_t>(app.currentValue.length()),
-                    stdout);
-    }
-    std::fputc('\n', stdout);
+    // The names on the command line are UTF-8; an 8-bit file holds them in its code page.
+    bool ansi = textEncoding() == TextEncoding::ansi;
+    std::string section = ansi ? sim::toCodePage(options.arguments[0]) : options.arguments[0];
+    std::string key = ansi ? sim::toCodePage(options.arguments[1]) : options.arguments[1];
+    app.lookup(section.c_str(), key.c_str());
+    printLine(systemText(app.currentValue.text()), "\n");
     return 0;
 }
 
@@ -29,12 +42,8 @@ int runAliases(const Options& options) {
     app.reloadAliases();
     for (uint32_t i = 0; i < app.aliases.count; ++i) {
         const AliasEntry& entry = app.aliases.entries[i];
-        if (entry.name.length() > 0)
-            std::fwrite(entry.name.text(), 1, static_cast<size_t>(entry.name.length()), stdout);
-        std::fputc('\t', stdout);
-        if (entry.value.length() > 0)
-            std::fwrite(entry.value.text(), 1, static_cast<size_t>(entry.value.length()), stdout);
-        std::fputc('\n', stdout);
+        printLine(systemText(entry.name.text()), "\t");
+        printLine(entry.value, "\n");
     }
     return 0;
 }

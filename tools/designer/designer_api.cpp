@@ -16,6 +16,7 @@
 
 #include "buttons/menu_button.h"
 #include "config/application.h"
+#include "config/text_encoding.h"
 #include "platform/sim/sim.h"
 #include "tools/autorun_sim/check_context.h"
 #include "tools/autorun_sim/menu_run.h"
@@ -92,6 +93,12 @@ std::string field(const std::string& line, const std::string& name) {
     return end > start ? line.substr(start, end - start) : "";
 }
 
+// A text of the file as the menu hands it to the system.
+std::string inUtf8(const String& text) {
+    String converted(text.length() > 0 ? systemText(text.text()) : String());
+    return converted.length() > 0 ? converted.text() : "";
+}
+
 // Every alias of [Registry] with the key and value name the menu reads it from, found by the
 // menu's own parsing of each line: the registry calls it makes name them. A key that does not
 // exist is made for a moment, so that the value's name shows too.
@@ -99,10 +106,10 @@ std::string listAliases() {
     std::string key, valueName;
     bool opened = false;
     sim::setTraceSink([&](const std::string& line) {
-        if (line.rfind("RegOpenKeyExA ", 0) == 0) {
+        if (line.rfind("RegOpenKeyExW ", 0) == 0) {
             key = field(line, "key");
             opened = line.find("result=0") != std::string::npos;
-        } else if (line.rfind("RegQueryValueExA ", 0) == 0) {
+        } else if (line.rfind("RegQueryValueExW ", 0) == 0) {
             valueName = field(line, "name");
         }
     });
@@ -116,8 +123,8 @@ std::string listAliases() {
                 valueName.clear();
                 app.parseAliasLine();
                 if (app.currentKey.length() == 0) continue;
-                std::string name = app.currentKey.text();
-                std::string value = app.currentValue.length() > 0 ? app.currentValue.text() : "";
+                std::string name = inUtf8(app.currentKey);
+                std::string value = inUtf8(app.currentValue);
                 if (!key.empty() && !opened) {
                     sim::createRegistryKey(key);
                     app.currentLine.assign(line);
@@ -357,6 +364,19 @@ EMSCRIPTEN_KEEPALIVE const char* designer_load_registry(const char* text, int si
     return hand("");
 }
 
+// The machine's ANSI code page, the encoding of an autorun.ini without byte-order mark and of
+// 8-bit .reg files, from the next start on. 0 when the machine can take it.
+EMSCRIPTEN_KEEPALIVE int designer_set_code_page(int codePage) {
+    if (!sim::setCodePage(codePage)) return 1;
+    designer().options.codePage = codePage;
+    return 0;
+}
+
+// 1 when the size bytes at data are read as UTF-8, for they start with the byte-order mark.
+EMSCRIPTEN_KEEPALIVE int designer_is_utf8(const char* data, int size) {
+    return startsWithByteOrderMark(data, size) ? 1 : 0;
+}
+
 EMSCRIPTEN_KEEPALIVE void designer_set_screen(int width, int height, int caption, int frameX,
                                               int frameY) {
     Options& o = designer().options;
@@ -496,7 +516,7 @@ EMSCRIPTEN_KEEPALIVE const char* designer_findings() {
         if (rows.size() > 1) rows += ",";
         rows += "{\"line\":" + std::to_string(f.line) + ",\"severity\":\"" +
                 (f.severity == Severity::error ? "error" : "warning") +
-                "\",\"text\":" + jsonText(f.text) + "}";
+                "\",\"text\":" + jsonText(shownText(f)) + "}";
     }
     return hand(rows + "]");
 }

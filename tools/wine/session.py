@@ -57,8 +57,10 @@ def windows_path(unix_path):
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
-def wine_environment(prefix, display=""):
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display, LC_ALL="C",
+def wine_environment(prefix, display="", locale="C"):
+    """Wine takes the ANSI code page from the Unix locale: 1252 for C and en_US.UTF-8, 1251 for
+    ru_RU.UTF-8. Its Unix file names are UTF-8 in every locale."""
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display, LC_ALL=locale,
                # No prompts to install the .NET and HTML engines, which nothing here uses.
                WINEDLLOVERRIDES="mscoree,mshtml=")
     if not display:
@@ -154,10 +156,11 @@ def stop_xvfb(xvfb):
 class Session:
     """A display and a prefix for programs; a context manager. With base, the prefix is a fresh
     clone of that base prefix inside root; otherwise prefix is made once and kept. loader
-    starts the programs: "wine", or WINE64 for a session of 64-bit programs only."""
+    starts the programs: "wine", or WINE64 for a session of 64-bit programs only. Programs run
+    in the Unix locale given."""
 
-    def __init__(self, root, prefix=None, base=None, loader="wine"):
-        self.root, self.base, self.loader = root, base, loader
+    def __init__(self, root, prefix=None, base=None, loader="wine", locale="C"):
+        self.root, self.base, self.loader, self.locale = root, base, loader, locale
         self.prefix = prefix or os.path.join(root, "prefix")
         self.xvfb, self.x, self.programs = None, None, []
 
@@ -169,7 +172,7 @@ class Session:
         else:
             prepare_prefix(self.prefix, os.path.join(self.root, "wineboot.log"))
         self._start_display()
-        self.env = wine_environment(self.prefix, self.display)
+        self.env = wine_environment(self.prefix, self.display, self.locale)
         return self
 
     def __exit__(self, *failure):
@@ -238,7 +241,7 @@ class Session:
             result = subprocess.CompletedProcess(args, code, out.read(), err.read())
         how = "did not end within %d s" % timeout if code is None else "failed with %d" % code
         check(code == 0 or (code is not None and not check_result), lambda: "wine %s %s: %s" % (
-            " ".join(args), how, result.stderr.decode("latin-1")[-400:]))
+            " ".join(args), how, result.stderr.decode("utf-8", "replace")[-400:]))
         return result
 
     def reg_set(self, key, name, value):
@@ -253,7 +256,7 @@ class Session:
     def reg_query(self, key, name):
         """The text of a value, or None when it does not exist."""
         result = self.wine("reg", "query", key, "/v", name, check_result=False)
-        for line in result.stdout.decode("latin-1").splitlines() if result.returncode == 0 else []:
+        for line in result.stdout.decode("utf-8", "replace").splitlines() if result.returncode == 0 else []:
             parts = line.split(None, 2)
             if len(parts) >= 2 and parts[0] == name and parts[1].startswith("REG_"):
                 return parts[2] if len(parts) == 3 else ""
@@ -263,7 +266,7 @@ class Session:
         """Several values at once: the text of a .reg file imported with reg.exe."""
         path = os.path.join(self.root, "import.reg")
         with open(path, "wb") as f:
-            f.write(("Windows Registry Editor Version 5.00\r\n\r\n" + text).replace("\n", "\r\n").encode("latin-1"))
+            f.write(b"\xff\xfe" + ("Windows Registry Editor Version 5.00\r\n\r\n" + text).replace("\n", "\r\n").encode("utf-16-le"))
         self.wine("reg", "import", windows_path(path))
 
     # Programs, input and the screen.

@@ -11,55 +11,51 @@ namespace {
 
 const char* const rootName = "HKEY_CURRENT_USER";
 
-// One 8-bit byte for a character: Latin-1 as it is, Cyrillic at its cp1251 place, else "?".
-char narrow(uint32_t code) {
-    if (code < 0x100) return static_cast<char>(code);
-    if (code >= 0x410 && code <= 0x44F) return static_cast<char>(0xC0 + (code - 0x410));
-    if (code == 0x401) return static_cast<char>(0xA8);
-    if (code == 0x451) return static_cast<char>(0xB8);
-    return '?';
+void appendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
 }
 
+// UTF-16 (little-endian) as UTF-8; a surrogate without its partner reads as U+FFFD.
 std::string fromUtf16(const uint8_t* bytes, size_t size) {
     std::string out;
     for (size_t i = 0; i + 1 < size; i += 2) {
         uint32_t unit = bytes[i] | bytes[i + 1] << 8;
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
-            if (unit <= 0xDBFF && i + 3 < size) i += 2;
-            out += '?';
+        uint32_t next = i + 3 < size ? bytes[i + 2] | bytes[i + 3] << 8 : 0;
+        if (unit >= 0xD800 && unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+            i += 2;
         } else {
-            out += narrow(unit);
+            appendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
         }
     }
     return out;
 }
 
-std::string fromUtf8(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        unsigned char b = static_cast<unsigned char>(text[i]);
-        int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-        uint32_t code = extra == 0 ? b : b & (0x3F >> extra);
-        size_t j = i + 1;
-        for (int k = 0; k < extra && j < text.size(); ++k, ++j) {
-            code = code << 6 | (static_cast<unsigned char>(text[j]) & 0x3F);
-        }
-        out += narrow(code);
-        i = j;
-    }
-    return out;
-}
-
-// The file's text as 8-bit bytes, whatever encoding it was saved in.
+// The file's text as UTF-8, whatever encoding it was saved in: UTF-16 or UTF-8 after their
+// marks, otherwise the machine's code page.
 std::string decode(const std::string& content) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
     if (content.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         return fromUtf16(bytes + 2, content.size() - 2);
     }
     if (content.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        return fromUtf8(content.substr(3));
+        return content.substr(3);
     }
-    return content;
+    return fromCodePage(content);
 }
 
 std::string trimmed(const std::string& s) {
@@ -193,10 +189,11 @@ struct Parser {
             }
             std::vector<uint8_t> bytes;
             if (!hexBytes(data.substr(colon + 1), bytes)) return false;
-            // Text types are stored as UTF-16 in version 5 files; the A functions read them
-            // back in the 8-bit code page.
-            if (unicode && (type == regSz || type == regExpandSz || type == regMultiSz)) {
-                std::string text = fromUtf16(bytes.data(), bytes.size());
+            // Text types are stored as UTF-16 in version 5 files and in the code page in
+            // REGEDIT4 files; they are kept as UTF-8.
+            if (type == regSz || type == regExpandSz || type == regMultiSz) {
+                std::string text = unicode ? fromUtf16(bytes.data(), bytes.size())
+                                           : fromCodePage(std::string(bytes.begin(), bytes.end()));
                 bytes.assign(text.begin(), text.end());
             }
             setRegistryValue(*key, name, type, bytes);

@@ -11,12 +11,21 @@
 
 namespace autorun::sim {
 
-// Everything back to a fresh machine: C:\menu mapped to nothing, empty registry, no windows.
+// Everything back to a fresh machine: code page 1252, C:\menu mapped to nothing, empty
+// registry, no windows.
 void reset();
+
+// The machine's ANSI code page, a single-byte Windows code page the host's iconv knows as
+// CP<number>; false (and no change) for one it does not know. Every text the simulated
+// calls take or give is UTF-8, the texts of 8-bit files converted through this code page.
+bool setCodePage(int32_t codePage);
+// UTF-8 text in the machine's code page, for tools that take names on their command line; a
+// character the code page lacks becomes "?".
+std::string toCodePage(const std::string& utf8);
 
 // Files. Paths below the current directory, and relative paths, resolve inside the mapped host
 // folder (backslashes become slashes, names match regardless of case); others do not exist.
-// The text GetCurrentDirectoryA reports; an empty text makes the call fail (result 0).
+// The text GetCurrentDirectoryW reports; an empty text makes the call fail (result 0).
 void setCurrentDirectory(const std::string& windowsPath);
 void mapFolder(const std::string& hostFolder);
 // The host path a menu path stands for, or nothing when it names no existing file.
@@ -31,7 +40,7 @@ constexpr uint32_t regMultiSz = 7;
 // Loads a .reg file as people export it; false with a message naming the file and line.
 bool loadRegistryFile(const std::string& hostPath, std::string& error);
 bool loadRegistryText(const std::string& content, const std::string& fileName, std::string& error);
-// Stores data as the A functions read it back.
+// Stores data as it is kept; text types hold UTF-8.
 void setRegistryValue(const std::string& key, const std::string& name, uint32_t type,
                       const std::vector<uint8_t>& data);
 void setRegistryString(const std::string& key, const std::string& name, const std::string& text);
@@ -104,9 +113,9 @@ void sendFromOtherProcess(uint32_t message, uintptr_t wParam = 0, intptr_t lPara
 void askAccessibleObject(uint32_t child = 0);
 // The text of the tooltip that shows now, or empty when none does.
 std::string shownTooltip();
-// The next GetMessageA fails and returns -1, as it does for an invalid window or record.
+// The next GetMessageW fails and returns -1, as it does for an invalid window or record.
 void failNextGetMessage();
-// The next CreateWindowExA fails, as it does when the desktop has no room for another window.
+// The next CreateWindowExW fails, as it does when the desktop has no room for another window.
 void failNextCreateWindow();
 // Marks the client area for repainting, as an uncovered window is.
 void invalidate(bool erase);
@@ -131,11 +140,11 @@ void setWaitSlices(int32_t slices);
 void endPrograms();
 // Runs when a program starts, as the program's own effect (writing the registry, say).
 void setProcessHook(std::function<void(const ProcessRecord&)> hook);
-// Command lines for which CreateProcessA reports that elevation is required.
+// Command lines for which CreateProcessW reports that elevation is required.
 void setElevationRequired(std::function<bool(const std::string& commandLine)> predicate);
-// Whether the user declines the elevation prompt: ShellExecuteExA then fails without a process.
+// Whether the user declines the elevation prompt: ShellExecuteExW then fails without a process.
 void setElevationDeclined(bool declined);
-// Command lines for which CreateProcessA fails as for a program file that does not exist.
+// Command lines for which CreateProcessW fails as for a program file that does not exist.
 void setProgramMissing(std::function<bool(const std::string& commandLine)> predicate);
 const std::vector<ProcessRecord>& startedProcesses();
 const std::vector<ShellOpenRecord>& shellOpens();

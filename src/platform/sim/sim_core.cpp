@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "config/text_encoding.h"
 #include "platform/files.h"
 #include "platform/sim/sim_world.h"
 #include "platform/startup.h"
@@ -127,13 +128,11 @@ std::string hex(uint32_t value) {
 }
 
 std::string foldName(const std::string& name) {
+    // Windows compares names without regard to case; the Latin-1 and Cyrillic letters cover
+    // what menus use.
     std::string folded(name);
-    // Windows compares names without regard to case; the Latin and cp1251 letters cover what
-    // menus use.
-    for (char& c : folded) {
-        unsigned char b = static_cast<unsigned char>(c);
-        if ((b >= 'a' && b <= 'z') || b >= 0xE0) c = static_cast<char>(b - 32);
-    }
+    int32_t n = static_cast<int32_t>(name.size());
+    for (int32_t i = 0; i < n; ++i) folded[i] = static_cast<char>(foldedUtf8At(name.data(), i, n));
     return folded;
 }
 
@@ -176,13 +175,13 @@ uint32_t getCurrentDirectory(uint32_t size, char* buffer) {
     const std::string& cwd = world().currentDirectory;
     // No directory text stands for a failing call, which leaves the buffer as it was.
     if (cwd.empty()) {
-        record("GetCurrentDirectoryA size=" + std::to_string(size) + " result=0");
+        record("GetCurrentDirectoryW size=" + std::to_string(size) + " result=0");
         return 0;
     }
     uint32_t needed = static_cast<uint32_t>(cwd.size()) + 1;
     uint32_t result = needed <= size ? needed - 1 : needed;
     if (needed <= size) std::memcpy(buffer, cwd.c_str(), needed);
-    record("GetCurrentDirectoryA size=" + std::to_string(size) +
+    record("GetCurrentDirectoryW size=" + std::to_string(size) +
            " result=" + std::to_string(result));
     return result;
 }
@@ -198,7 +197,7 @@ FileHandle openFile(const char* path) {
         struct stat info;
         if (stat(host->c_str(), &info) == 0) size = " size=" + std::to_string(info.st_size);
     }
-    record("fopen name=" + quoted(path) + " mode=\"rb\" result=" + (file ? "ok" : "none") + size);
+    record("_wfopen name=" + quoted(path) + " mode=\"rb\" result=" + (file ? "ok" : "none") + size);
     return handle<FileHandle>(h);
 }
 

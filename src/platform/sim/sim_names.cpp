@@ -7,8 +7,9 @@ namespace autorun::sim {
 
 namespace {
 
-constexpr uint32_t addTool = wm::user + 4;
-constexpr uint32_t deleteTool = wm::user + 5;
+// TTM_ADDTOOLW and TTM_DELTOOLW.
+constexpr uint32_t addTool = wm::user + 50;
+constexpr uint32_t deleteTool = wm::user + 51;
 // TTF_SUBCLASS: the control watches the owner's pointer messages itself.
 constexpr uint32_t subclassFlag = 0x10;
 // WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX.
@@ -82,17 +83,17 @@ bool setTooltipTools(WindowHandle owner, const TooltipTool* tools, uint32_t coun
     World& w = world();
     if (!w.tooltipMade) {
         loadLibrary("comctl32.dll");
-        record("CreateWindowExA class=\"tooltips_class32\" title=none style=" + hex(tooltipStyle) +
+        record("CreateWindowExW class=\"tooltips_class32\" title=none style=" + hex(tooltipStyle) +
                " owner=" + (id(owner) == w.mainWindow ? "main" : "none"));
         w.tooltipMade = true;
     }
     for (const SimTool& tool : w.tools)
-        record("SendMessageA msg=" + std::to_string(deleteTool) + " id=" + std::to_string(tool.id));
+        record("SendMessageW msg=" + std::to_string(deleteTool) + " id=" + std::to_string(tool.id));
     w.tools.clear();
     hideTip();
     for (uint32_t i = 0; i < count; ++i) {
         const TooltipTool& tool = tools[i];
-        record("SendMessageA msg=" + std::to_string(addTool) + " id=" + std::to_string(tool.id) +
+        record("SendMessageW msg=" + std::to_string(addTool) + " id=" + std::to_string(tool.id) +
                " flags=" + hex(subclassFlag) + " rect=" + rectText(tool.area) +
                " text=" + quoted(tool.text));
         w.tools.push_back(SimTool{tool.id, tool.area, tool.text != nullptr ? tool.text : ""});

@@ -73,7 +73,7 @@ StartResult startProcess(char* commandLine, const char* workingDirectory, Starte
         result = StartResult::failed;
     else if (w.elevationRequired && w.elevationRequired(line))
         result = StartResult::elevationRequired;
-    record("CreateProcessA cmdline=" + quoted(commandLine) + " dir=" + quoted(workingDirectory) +
+    record("CreateProcessW cmdline=" + quoted(commandLine) + " dir=" + quoted(workingDirectory) +
            " flags=0x20 result=" +
            (result == StartResult::started  ? "started"
             : result == StartResult::failed ? "failed"
@@ -90,7 +90,7 @@ StartResult startProcess(char* commandLine, const char* workingDirectory, Starte
 ProcessHandle startThroughShell(const char* program, const char* argument,
                                 const char* workingDirectory) {
     World& w = world();
-    record("ShellExecuteExA op=\"open\" file=" + quoted(program) + " params=" + quoted(argument) +
+    record("ShellExecuteExW op=\"open\" file=" + quoted(program) + " params=" + quoted(argument) +
            " dir=" + quoted(workingDirectory) +
            " mask=0x40 result=" + (w.elevationDeclined ? "declined" : "started"));
     if (w.elevationDeclined) return nullptr;
@@ -121,7 +121,7 @@ void closeHandle(ProcessHandle h) {
 }
 
 void shellOpen(const char* file, const char* directory) {
-    record("ShellExecuteA op=\"open\" file=" + quoted(file) + " dir=" + quoted(directory) +
+    record("ShellExecuteW op=\"open\" file=" + quoted(file) + " dir=" + quoted(directory) +
            " show=10");
     world().opens.push_back(ShellOpenRecord{file != nullptr ? file : "", optionalText(directory)});
 }

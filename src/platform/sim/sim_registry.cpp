@@ -1,4 +1,4 @@
-// The simulated registry below HKEY_CURRENT_USER and RegOpenKeyExA / RegQueryValueExA over it.
+// The simulated registry below HKEY_CURRENT_USER and RegOpenKeyExW / RegQueryValueExW over it.
 #include <cstring>
 #include <fstream>
 #include <new>
@@ -106,25 +106,26 @@ using namespace sim;
 char* readRegistryText(const char* keyPath, const char* valueName) {
     std::string normal = normalKey(keyPath);
     bool opened = keyExists(normal);
-    record("RegOpenKeyExA root=HKEY_CURRENT_USER key=" + quoted(keyPath) +
+    record("RegOpenKeyExW root=HKEY_CURRENT_USER key=" + quoted(keyPath) +
            " access=0x20019 result=" + (opened ? "0" : "2"));
     if (!opened) return nullptr;
     std::optional<RegistryValue> value = registryValue(keyPath, valueName);
     std::string size = value ? std::to_string(value->data.size()) : "0";
-    record("RegQueryValueExA name=" + quoted(valueName) + " size=" + size +
+    record("RegQueryValueExW name=" + quoted(valueName) + " size=" + size +
            " result=" + (value ? "0" : "2"));
     char* text = nullptr;
     if (value) {
         const std::vector<uint8_t>& data = value->data;
         size_t length = 0;
         while (length < data.size() && data[length] != 0) ++length;
-        record("RegQueryValueExA name=" + quoted(valueName) + " size=" + size + " result=0 data=" +
-               quoted(std::string(data.begin(), data.begin() + static_cast<long>(length)).c_str()));
-        text = new (std::nothrow) char[length + 1];
-        if (text != nullptr) {
-            if (length > 0) std::memcpy(text, data.data(), length);
-            text[length] = '\0';
-        }
+        std::string read(data.begin(), data.begin() + static_cast<long>(length));
+        bool textType =
+            value->type == regSz || value->type == regExpandSz || value->type == regMultiSz;
+        if (!textType) read = fromCodePage(read);
+        record("RegQueryValueExW name=" + quoted(valueName) + " size=" + size +
+               " result=0 data=" + quoted(read.c_str()));
+        text = new (std::nothrow) char[read.size() + 1];
+        if (text != nullptr) std::memcpy(text, read.c_str(), read.size() + 1);
     }
     record("RegCloseKey");
     return text;

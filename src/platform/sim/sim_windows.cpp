@@ -303,7 +303,7 @@ IconHandle loadIconFromFile(InstanceHandle, const char* path) {
         icon = in.read(head, 4) && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0;
     }
     uintptr_t h = icon ? newHandle() : 0;
-    record("LoadImageA file=" + quoted(path) +
+    record("LoadImageW file=" + quoted(path) +
            " type=1 flags=0x10 result=" + (icon ? "icon" : "none"));
     return handle<IconHandle>(h);
 }
@@ -332,7 +332,7 @@ bool registerClass(const WindowClass& windowClass) {
     }
     auto cursor = w.cursors.find(id(windowClass.cursor));
     auto brush = w.brushes.find(id(windowClass.background));
-    record("RegisterClassExA class=" + quoted(windowClass.className) + " style=" +
+    record("RegisterClassExW class=" + quoted(windowClass.className) + " style=" +
            hex(windowClass.style) + " procedure=" + (windowClass.procedure ? "yes" : "none") +
            " icon=" + (windowClass.icon ? "yes" : "none") +
            " cursor=" + (cursor != w.cursors.end() ? std::to_string(cursor->second) : "none") +
@@ -342,7 +342,7 @@ bool registerClass(const WindowClass& windowClass) {
 }
 
 void unregisterClass(const char* className, InstanceHandle) {
-    record("UnregisterClassA class=" + quoted(className));
+    record("UnregisterClassW class=" + quoted(className));
     if (className != nullptr) world().classes.erase(foldName(className));
 }
 
@@ -368,7 +368,7 @@ int32_t getDeviceCaps(DeviceContext, int32_t index) {
 WindowHandle createWindow(const char* className, const char* title, uint32_t style, int32_t x,
                           int32_t y, int32_t width, int32_t height, InstanceHandle) {
     World& w = world();
-    record("CreateWindowExA class=" + quoted(className) + " title=" + quoted(title) +
+    record("CreateWindowExW class=" + quoted(className) + " title=" + quoted(title) +
            " style=" + hex(style) + " x=" + std::to_string(x) + " y=" + std::to_string(y) +
            " w=" + std::to_string(width) + " h=" + std::to_string(height));
     bool refused = w.failCreateWindow;
@@ -442,7 +442,7 @@ bool isWindow(WindowHandle window) {
 int32_t getMessage(Message& message) {
     if (world().failGetMessage) {
         world().failGetMessage = false;
-        record("GetMessageA result=-1");
+        record("GetMessageW result=-1");
         return -1;
     }
     QueuedMessage m;
@@ -456,7 +456,7 @@ int32_t getMessage(Message& message) {
     }
     fill(message, m);
     int32_t result = m.message == wm::quit ? 0 : 1;
-    record("GetMessageA result=" + std::to_string(result) + " " + messageText(m));
+    record("GetMessageW result=" + std::to_string(result) + " " + messageText(m));
     return result;
 }
 
@@ -466,7 +466,7 @@ bool peekMessage(Message& message, bool remove) {
     bool found = nextMessage(m, remove);
     if (!found && remove && waitForInput()) found = nextMessage(m, remove);
     if (found) fill(message, m);
-    record(std::string("PeekMessageA remove=") + (remove ? "1" : "0") +
+    record(std::string("PeekMessageW remove=") + (remove ? "1" : "0") +
            " result=" + (found ? "1 " + messageText(m) : "0"));
     return found;
 }
@@ -481,7 +481,7 @@ void translateMessage(const Message& message) {
 }
 
 intptr_t dispatchMessage(const Message& message) {
-    record("DispatchMessageA msg=" + std::to_string(message.message));
+    record("DispatchMessageW msg=" + std::to_string(message.message));
     tooltipSees(QueuedMessage{id(message.window), message.message, message.wParam, message.lParam});
     return callProcedure(id(message.window), message.message, message.wParam, message.lParam);
 }
@@ -490,13 +490,13 @@ bool postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr
     // A null window posts to the thread, whose messages no window procedure sees.
     bool posted = window == nullptr || liveWindow(id(window)) != nullptr;
     if (posted) world().posted.push_back(QueuedMessage{id(window), message, wParam, lParam});
-    record("PostMessageA window=" + windowName(id(window)) + " msg=" + std::to_string(message) +
+    record("PostMessageW window=" + windowName(id(window)) + " msg=" + std::to_string(message) +
            " result=" + (posted ? "1" : "0"));
     return posted;
 }
 
 intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    record("SendMessageA msg=" + std::to_string(message));
+    record("SendMessageW msg=" + std::to_string(message));
     return callProcedure(id(window), message, wParam, lParam);
 }
 
@@ -513,7 +513,7 @@ bool keyHeld(uint32_t virtualKey) {
 }
 
 intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    record("DefWindowProcA msg=" + std::to_string(message));
+    record("DefWindowProcW msg=" + std::to_string(message));
     SimWindow* w = liveWindow(id(window));
     if (w == nullptr) return 0;
     switch (message) {

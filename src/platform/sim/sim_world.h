@@ -77,6 +77,7 @@ struct RegistryKey {
 };
 
 struct World {
+    int32_t codePage = 1252;
     std::string currentDirectory = "C:\\menu";
     std::string hostFolder;
     std::map<uintptr_t, FILE*> files;
@@ -150,8 +151,10 @@ std::string hex(uint32_t value);
 // A rectangle field: left,top,right,bottom.
 std::string rectText(const Rect& r);
 
-// Folds names as the system compares them.
+// Folds names (UTF-8) as the system compares them.
 std::string foldName(const std::string& name);
+// Bytes of the machine's ANSI code page as UTF-8.
+std::string fromCodePage(const std::string& bytes);
 
 template <typename Handle>
 uintptr_t id(Handle handle) {

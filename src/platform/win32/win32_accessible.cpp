@@ -65,11 +65,11 @@ HRESULT toBstr(const char* text, BSTR* out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (text == nullptr || *text == '\0') return S_FALSE;
-    // The menu's texts are in the ANSI code page, as it reads them from its file.
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    // The menu hands its texts to the platform in UTF-8.
+    int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
     WCHAR* wide = new (std::nothrow) WCHAR[length > 0 ? length : 1];
     if (wide == nullptr) return E_OUTOFMEMORY;
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, length);
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, length);
     *out = dll.allocString(wide, static_cast<UINT>(length > 0 ? length - 1 : 0));
     delete[] wide;
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;

@@ -1,4 +1,5 @@
-// The platform on real Windows: every operation is the Win32 ANSI call it is named after.
+// The platform on real Windows: every operation is the Win32 call it is named after, in its
+// wide form, with the menu's UTF-8 texts converted to UTF-16.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -16,6 +17,8 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/startup.h"
+#include "platform/text.h"
+#include "platform/win32/win32_text.h"
 #include "platform/window_system.h"
 
 namespace autorun {
@@ -31,8 +34,10 @@ To as(From from) {
 // (ERROR_ELEVATION_REQUIRED, which older headers lack).
 constexpr DWORD elevationRequiredError = 740;
 
-bool fitsShell(const char* text) {
-    return text == nullptr || std::strlen(text) < MAX_PATH;
+using win32::Wide;
+
+bool fitsShell(const Wide& text) {
+    return text.length() < MAX_PATH;
 }
 
 FILE* stream(FileHandle file) {
@@ -92,12 +97,32 @@ void hardenProcess() {
 }
 
 uint32_t getCurrentDirectory(uint32_t size, char* buffer) {
-    return GetCurrentDirectoryA(size, buffer);
+    // The directory may change between asking for its length and reading it.
+    DWORD length = GetCurrentDirectoryW(0, nullptr);
+    for (int attempt = 0; attempt < 4 && length > 0; ++attempt) {
+        wchar_t* wide = new (std::nothrow) wchar_t[length];
+        if (wide == nullptr) return 0;
+        DWORD got = GetCurrentDirectoryW(length, wide);
+        char* text =
+            got > 0 && got < length ? win32::toUtf8(wide, static_cast<int32_t>(got)) : nullptr;
+        delete[] wide;
+        if (got >= length) {
+            length = got;
+            continue;
+        }
+        if (text == nullptr) return 0;
+        uint32_t bytes = static_cast<uint32_t>(std::strlen(text));
+        if (bytes < size) std::memcpy(buffer, text, bytes + 1);
+        delete[] text;
+        return bytes < size ? bytes : bytes + 1;
+    }
+    return 0;
 }
 
 FileHandle openFile(const char* path) {
-    if (path == nullptr || path[0] == '\0') return nullptr;
-    return as<FileHandle>(std::fopen(path, "rb"));
+    Wide name(path);
+    if (name.length() == 0) return nullptr;
+    return as<FileHandle>(_wfopen(name.get(), L"rb"));
 }
 
 uint32_t readFile(FileHandle file, void* buffer, uint32_t count) {
@@ -117,25 +142,35 @@ void closeFile(FileHandle file) {
 }
 
 char* readRegistryText(const char* keyPath, const char* valueName) {
+    Wide path(keyPath);
+    Wide name(valueName);
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.get(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return nullptr;
     }
     char* text = nullptr;
     DWORD size = 0;
-    if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
-        size < 0x7FFFFFFF) {
-        BYTE* data = new (std::nothrow) BYTE[size + 1];
+    DWORD type = 0;
+    if (RegQueryValueExW(key, name.get(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
+        size < 0x7FFFFFFE) {
+        // Room for a zero character after the data, which need not end in one.
+        BYTE* data = new (std::nothrow) BYTE[size + 2];
         DWORD got = size;
         if (data != nullptr &&
-            RegQueryValueExA(key, valueName, nullptr, nullptr, data, &got) == ERROR_SUCCESS) {
-            // The data need not end in a zero byte; only the bytes actually returned count.
+            RegQueryValueExW(key, name.get(), nullptr, &type, data, &got) == ERROR_SUCCESS) {
             if (got > size) got = size;
-            DWORD length = 0;
-            while (length < got && data[length] != 0) ++length;
-            data[length] = 0;
-            text = as<char*>(data);
-            data = nullptr;
+            data[got] = data[got + 1] = 0;
+            if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+                DWORD length = 0;
+                const wchar_t* wide = as<const wchar_t*>(data);
+                while (length < got / 2 && wide[length] != 0) ++length;
+                text = win32::toUtf8(wide, static_cast<int32_t>(length));
+            } else {
+                // Other types give their bytes up to the first zero byte, as 8-bit text.
+                DWORD length = 0;
+                while (length < got && data[length] != 0) ++length;
+                text = ansiToUtf8(as<const char*>(data), static_cast<int32_t>(length));
+            }
         }
         delete[] data;
     }
@@ -144,11 +179,14 @@ char* readRegistryText(const char* keyPath, const char* valueName) {
 }
 
 StartResult startProcess(char* commandLine, const char* workingDirectory, StartedProcess& out) {
-    STARTUPINFOA startup{};
+    Wide command(commandLine);
+    Wide directory(workingDirectory);
+    if (command.get() == nullptr) return StartResult::failed;
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                       nullptr, workingDirectory, &startup, &info)) {
+    if (CreateProcessW(nullptr, command.get(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                       nullptr, directory.get(), &startup, &info)) {
         out.process = as<ProcessHandle>(info.hProcess);
         out.thread = as<ProcessHandle>(info.hThread);
         return StartResult::started;
@@ -159,16 +197,19 @@ StartResult startProcess(char* commandLine, const char* workingDirectory, Starte
 
 ProcessHandle startThroughShell(const char* program, const char* argument,
                                 const char* workingDirectory) {
-    if (!fitsShell(program) || !fitsShell(workingDirectory)) return nullptr;
-    SHELLEXECUTEINFOA info{};
+    Wide file(program);
+    Wide parameters(argument);
+    Wide directory(workingDirectory);
+    if (!fitsShell(file) || !fitsShell(directory)) return nullptr;
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpVerb = "open";
-    info.lpFile = program;
-    info.lpParameters = argument;
-    info.lpDirectory = workingDirectory;
+    info.lpVerb = L"open";
+    info.lpFile = file.get();
+    info.lpParameters = parameters.get();
+    info.lpDirectory = directory.get();
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&info)) return nullptr;
+    if (!ShellExecuteExW(&info)) return nullptr;
     return as<ProcessHandle>(info.hProcess);
 }
 
@@ -187,13 +228,15 @@ void closeHandle(ProcessHandle handle) {
 void shellOpen(const char* file, const char* directory) {
     // The shell names files with at most MAX_PATH characters; longer texts open nothing, and
     // some shells overrun their buffers on them.
-    if (!fitsShell(file) || !fitsShell(directory)) return;
-    ShellExecuteA(nullptr, "open", file, nullptr, directory, SW_SHOWDEFAULT);
+    Wide name(file);
+    Wide folder(directory);
+    if (!fitsShell(name) || !fitsShell(folder)) return;
+    ShellExecuteW(nullptr, L"open", name.get(), nullptr, folder.get(), SW_SHOWDEFAULT);
 }
 
 IconHandle loadIconFromFile(InstanceHandle instance, const char* path) {
     return as<IconHandle>(
-        LoadImageA(as<HINSTANCE>(instance), path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+        LoadImageW(as<HINSTANCE>(instance), Wide(path).get(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
 }
 
 CursorHandle loadArrowCursor() {
@@ -206,7 +249,8 @@ BrushHandle getSysColorBrush(int32_t index) {
 
 bool registerClass(const WindowClass& windowClass) {
     menuProcedure = windowClass.procedure;
-    WNDCLASSEXA record{};
+    Wide name(windowClass.className);
+    WNDCLASSEXW record{};
     record.cbSize = sizeof record;
     record.style = windowClass.style;
     record.lpfnWndProc = trampoline;
@@ -214,12 +258,12 @@ bool registerClass(const WindowClass& windowClass) {
     record.hIcon = as<HICON>(windowClass.icon);
     record.hCursor = as<HCURSOR>(windowClass.cursor);
     record.hbrBackground = as<HBRUSH>(windowClass.background);
-    record.lpszClassName = windowClass.className;
-    return RegisterClassExA(&record) != 0;
+    record.lpszClassName = name.get();
+    return RegisterClassExW(&record) != 0;
 }
 
 void unregisterClass(const char* className, InstanceHandle instance) {
-    UnregisterClassA(className, as<HINSTANCE>(instance));
+    UnregisterClassW(Wide(className).get(), as<HINSTANCE>(instance));
 }
 
 int32_t getSystemMetrics(int32_t index) {
@@ -232,8 +276,18 @@ int32_t getDeviceCaps(DeviceContext dc, int32_t index) {
 
 WindowHandle createWindow(const char* className, const char* title, uint32_t style, int32_t x,
                           int32_t y, int32_t width, int32_t height, InstanceHandle instance) {
-    return as<WindowHandle>(CreateWindowExA(0, className, title, style, x, y, width, height,
-                                            nullptr, nullptr, as<HINSTANCE>(instance), nullptr));
+    // Wine hands a window's text to its server in one request, and a title of a million
+    // characters stops the program there; no caption shows more than a fraction of this.
+    constexpr int32_t longestTitle = 65535;
+    Wide text(title);
+    if (text.length() > longestTitle) {
+        int32_t cut = longestTitle;
+        if (IS_HIGH_SURROGATE(text.get()[cut - 1])) --cut;
+        text.get()[cut] = L'\0';
+    }
+    return as<WindowHandle>(CreateWindowExW(0, Wide(className).get(), text.get(), style, x, y,
+                                            width, height, nullptr, nullptr,
+                                            as<HINSTANCE>(instance), nullptr));
 }
 
 void showWindow(WindowHandle window, int32_t command) {
@@ -274,14 +328,14 @@ void releaseDC(WindowHandle window, DeviceContext dc) {
 
 int32_t getMessage(Message& message) {
     MSG msg{};
-    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL result = GetMessageW(&msg, nullptr, 0, 0);
     fromMsg(msg, message);
     return result;
 }
 
 bool peekMessage(Message& message, bool remove) {
     MSG msg{};
-    BOOL result = PeekMessageA(&msg, nullptr, 0, 0, remove ? PM_REMOVE : PM_NOREMOVE);
+    BOOL result = PeekMessageW(&msg, nullptr, 0, 0, remove ? PM_REMOVE : PM_NOREMOVE);
     fromMsg(msg, message);
     return result != FALSE;
 }
@@ -293,15 +347,15 @@ void translateMessage(const Message& message) {
 
 intptr_t dispatchMessage(const Message& message) {
     MSG msg = toMsg(message);
-    return DispatchMessageA(&msg);
+    return DispatchMessageW(&msg);
 }
 
 bool postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    return PostMessageA(as<HWND>(window), message, wParam, lParam) != FALSE;
+    return PostMessageW(as<HWND>(window), message, wParam, lParam) != FALSE;
 }
 
 intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    return SendMessageA(as<HWND>(window), message, wParam, lParam);
+    return SendMessageW(as<HWND>(window), message, wParam, lParam);
 }
 
 bool keyHeld(uint32_t virtualKey) {
@@ -313,7 +367,7 @@ void postQuitMessage(int32_t exitCode) {
 }
 
 intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    return DefWindowProcA(as<HWND>(window), message, wParam, lParam);
+    return DefWindowProcW(as<HWND>(window), message, wParam, lParam);
 }
 
 BitmapHandle createDIBitmap(DeviceContext dc, const BitmapInfoHeader& header, const void* pixels,

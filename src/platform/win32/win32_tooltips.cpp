@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "platform/tooltips.h"
+#include "platform/win32/win32_text.h"
 
 namespace autorun::platform {
 
@@ -21,7 +22,7 @@ HWND makeTooltip(HWND owner) {
     if (init != nullptr) init(&classes);
     // TTS_ALWAYSTIP: the tip shows also while another window is active, as a menu started
     // by the system's autoplay often is. The control is destroyed with its owner.
-    return CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
 }
@@ -33,23 +34,24 @@ bool setTooltipTools(WindowHandle owner, const TooltipTool* tools, uint32_t coun
     if (tooltip == nullptr) tooltip = makeTooltip(window);
     if (tooltip == nullptr) return false;
     // The size of the record that every version of the control knows.
-    TOOLINFOA info{};
-    info.cbSize = TTTOOLINFOA_V2_SIZE;
-    while (SendMessageA(tooltip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&info)) != 0) {
-        SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    while (SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&info)) != 0) {
+        SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         info.lpszText = nullptr;
     }
     for (uint32_t i = 0; i < count; ++i) {
-        info = TOOLINFOA{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info = TOOLINFOW{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
         // The control watches the owner's pointer messages itself.
         info.uFlags = TTF_SUBCLASS;
         info.hwnd = window;
         info.uId = tools[i].id;
         info.rect =
             RECT{tools[i].area.left, tools[i].area.top, tools[i].area.right, tools[i].area.bottom};
-        info.lpszText = const_cast<char*>(tools[i].text);
-        SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+        win32::Wide text(tools[i].text);
+        info.lpszText = text.get();
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     return true;
 }

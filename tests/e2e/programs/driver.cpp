@@ -1,7 +1,7 @@
 // Acts on the menu's window from another process, as other programs on the machine can:
 // posts or sends it messages and reports its rectangles, style and title, the metrics of
 // window frames, its visible tooltip, and the buttons as a screen reader reads them, also
-// while the window closes.
+// while the window closes. Texts are printed in UTF-8.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -13,11 +13,17 @@
 
 namespace {
 
-void printText(const char* label, BSTR text) {
-    char narrow[512] = "";
+// A text of the menu's window, which may be in any script, as UTF-8.
+const char* utf8(const wchar_t* text, char (&out)[1024]) {
+    out[0] = '\0';
     if (text != nullptr)
-        WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
-    std::printf("%s \"%s\"", label, narrow);
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+void printText(const char* label, BSTR text) {
+    char narrow[1024];
+    std::printf("%s \"%s\"", label, utf8(text, narrow));
     SysFreeString(text);
 }
 
@@ -133,12 +139,13 @@ BOOL CALLBACK printTooltip(HWND window, LPARAM) {
     RECT r{};
     GetWindowRect(window, &r);
     // WM_GETTEXT is carried across processes; the control answers with the tip it shows.
-    char text[256] = "";
+    wchar_t text[256] = L"";
     DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_NORMAL, 5000, &length);
+    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
+                        &length);
+    char narrow[1024];
     std::printf("tooltip %d %ld %ld %ld %ld \"%s\"\n", IsWindowVisible(window) ? 1 : 0, r.left,
-                r.top, r.right - r.left, r.bottom - r.top, text);
+                r.top, r.right - r.left, r.bottom - r.top, utf8(text, narrow));
     return TRUE;
 }
 
@@ -179,17 +186,18 @@ int main(int argc, char** argv) {
         return SendMessageTimeoutA(window, message, 0, 0, SMTO_NORMAL, 20000, &result) ? 0 : 3;
     RECT outer, client;
     POINT origin = {0, 0};
-    char title[256];
+    wchar_t title[256] = L"";
     if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client) ||
         !ClientToScreen(window, &origin)) {
         return 3;
     }
-    int titleLength = GetWindowTextA(window, title, sizeof title);
+    GetWindowTextW(window, title, 256);
+    char narrow[1024];
     std::printf(
         "window %ld %ld %ld %ld\nclient %ld %ld %ld %ld\norigin %ld %ld\nstyle %08lx\n"
-        "title %.*s\n",
+        "title %s\n",
         outer.left, outer.top, outer.right, outer.bottom, client.left, client.top, client.right,
         client.bottom, origin.x, origin.y,
-        static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), titleLength, title);
+        static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), utf8(title, narrow));
     return 0;
 }

@@ -1,18 +1,19 @@
 // A stand-in for the programs a menu starts: logs how it was started to the file that
-// AUTORUN_E2E_LOG names, and can write the registry and take its time before it ends, as
-// directed by a file beside it.
+// AUTORUN_E2E_LOG names, in UTF-8, and can write the registry and take its time before it
+// ends, as directed by a file beside it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
 // One line, appended in a single write so that several recorders can share one log.
-void appendLine(const char* logPath, const char* line) {
-    HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+void appendLine(const wchar_t* logPath, const char* line) {
+    HANDLE file = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
@@ -23,11 +24,12 @@ void appendLine(const char* logPath, const char* line) {
 // The directions file is the program's own path with ".cfg" in place of ".exe". Lines:
 // sleep|<ms>, until|<path> (runs on until that file exists, so that a test decides when it
 // ends) and regset|<key below HKEY_CURRENT_USER>|<value name>|<text>.
-void followDirections(const char* exePath) {
-    char cfgPath[MAX_PATH + 8];
-    std::snprintf(cfgPath, sizeof cfgPath, "%.*s.cfg", static_cast<int>(std::strlen(exePath) - 4),
-                  exePath);
-    FILE* cfg = std::fopen(cfgPath, "r");
+void followDirections(const wchar_t* exePath) {
+    wchar_t cfgPath[MAX_PATH + 8];
+    size_t stem = std::wcslen(exePath) - 4;
+    std::wmemcpy(cfgPath, exePath, stem);
+    std::wcscpy(cfgPath + stem, L".cfg");
+    FILE* cfg = _wfopen(cfgPath, L"r");
     char line[1024];
     while (cfg != nullptr && std::fgets(line, sizeof line, cfg) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
@@ -54,20 +56,28 @@ void followDirections(const char* exePath) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    char exePath[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    if (length < 5 || length >= MAX_PATH) return 3;
-    char logPath[MAX_PATH];
-    DWORD logLength = GetEnvironmentVariableA("AUTORUN_E2E_LOG", logPath, MAX_PATH);
-    if (logLength == 0 || logLength >= MAX_PATH) return 3;
-    char directory[MAX_PATH];
-    if (GetCurrentDirectoryA(MAX_PATH, directory) == 0) directory[0] = '\0';
+// The text in UTF-8, in out.
+const char* utf8(const wchar_t* text, char (&out)[2048]) {
+    if (WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr) == 0)
+        out[0] = '\0';
+    return out;
+}
 
-    static char line[4096];
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    wchar_t exePath[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, exePath, MAX_PATH);
+    if (length < 5 || length >= MAX_PATH) return 3;
+    wchar_t logPath[MAX_PATH];
+    DWORD logLength = GetEnvironmentVariableW(L"AUTORUN_E2E_LOG", logPath, MAX_PATH);
+    if (logLength == 0 || logLength >= MAX_PATH) return 3;
+    wchar_t directory[MAX_PATH];
+    if (GetCurrentDirectoryW(MAX_PATH, directory) == 0) directory[0] = L'\0';
+
+    static char line[8192];
+    static char exe[2048], folder[2048], command[2048];
     unsigned long pid = GetCurrentProcessId();
-    std::snprintf(line, sizeof line, "start\t%lu\t%s\t%s\t%s\r\n", pid, exePath, directory,
-                  GetCommandLineA());
+    std::snprintf(line, sizeof line, "start\t%lu\t%s\t%s\t%s\r\n", pid, utf8(exePath, exe),
+                  utf8(directory, folder), utf8(GetCommandLineW(), command));
     appendLine(logPath, line);
     followDirections(exePath);
     std::snprintf(line, sizeof line, "end\t%lu\r\n", pid);
