@@ -62,6 +62,8 @@ class Player {
         std::string line;
         while (!failed_ && std::getline(in_, line)) {
             ++lineNumber_;
+            // Windows editors may begin a UTF-8 file with a byte-order mark.
+            if (lineNumber_ == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
             std::string reason;
             if (!parseEvent(line, event, reason)) {
                 fail(reason);
