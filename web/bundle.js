@@ -13,7 +13,13 @@ export async function menuProgram() {
 export function autorunInf(appName, codePage) {
   const lines = ['[autorun]', 'open=autorun.exe', 'icon=autorun.exe'];
   if (appName) lines.push(`label=${appName}`);
-  return encode(lines.map((l) => `${l}\r\n`).join(''), codePage).bytes;
+  const text = lines.map((l) => `${l}\r\n`).join('');
+  if (codePage !== 'utf-8') return encode(text, codePage).bytes;
+  // Windows reads an autorun.inf in its ANSI code page unless it is UTF-16 with a byte-order mark.
+  const bytes = new Uint8Array(2 + text.length * 2);
+  bytes.set([0xff, 0xfe]);
+  for (let i = 0; i < text.length; i++) bytes.set([text.charCodeAt(i) & 255, text.charCodeAt(i) >> 8], 2 + 2 * i);
+  return bytes;
 }
 
 // files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written. The zip

@@ -22,7 +22,9 @@ export function makingMenus(page, edit) {
 
   $('new-menu').addEventListener('click', async () => {
     edit.newCodePage('1252');
-    await edit.open({ name: 'menu', files: [{ path: 'autorun.ini', file: new File(['[Main]\r\n'], 'autorun.ini') }] });
+    // A new menu is UTF-8 with the byte-order mark: its texts then read alike on every machine.
+    const ini = new File([new Uint8Array([0xef, 0xbb, 0xbf]), '[Main]\r\n'], 'autorun.ini');
+    await edit.open({ name: 'menu', files: [{ path: 'autorun.ini', file: ini }] });
   });
 
   // Files of a file choice or, with their folder's name, of a folder choice.

@@ -488,11 +488,12 @@ class Designer(unittest.TestCase):
         else:
             self.assertIn("lacks autorun.exe", self.text("messages"))
         ini = files["autorun.ini"]
-        self.assertEqual(ini, text.get_attribute("value").replace("\n", "\r\n").encode("cp1252"))
-        self.assertEqual(ini.split(b"\r\n")[:6], [b"[Main]", b"Buttons=2", b"BackGround=pictures\\logo-2.bmp",
-                                                 b"Icon=menu.ico", b"AppName=Caf\xe9", b"[Button1]"])
+        self.assertEqual(ini, b"\xef\xbb\xbf" + text.get_attribute("value").replace("\n", "\r\n").encode("utf-8"))
+        self.assertEqual(ini[3:].split(b"\r\n")[:6], [b"[Main]", b"Buttons=2", b"BackGround=pictures\\logo-2.bmp",
+                                                 b"Icon=menu.ico", b"AppName=Caf\xc3\xa9", b"[Button1]"])
         self.assertIn(b"[Button2]", ini.split(b"\r\n"))
-        self.assertEqual(files["autorun.inf"], b"[autorun]\r\nopen=autorun.exe\r\nicon=autorun.exe\r\nlabel=Caf\xe9\r\n")
+        self.assertEqual(files["autorun.inf"],
+                         "\ufeff[autorun]\r\nopen=autorun.exe\r\nicon=autorun.exe\r\nlabel=Caf\u00e9\r\n".encode("utf-16-le"))
         bmps = {name: bmp24(data) for name, data in files.items() if name.endswith(".bmp")}
         for name, (header, *_) in bmps.items():
             self.assertEqual(header, (b"BM", True, 40, 24, 0, True), name)

@@ -99,6 +99,11 @@ std::string inUtf8(const String& text) {
     return converted.length() > 0 ? converted.text() : "";
 }
 
+// A text of the file as a JSON string, in UTF-8 as the page reads every text.
+std::string jsonFileText(const std::string& text) {
+    return jsonText(inUtf8(String(text.c_str())));
+}
+
 // Every alias of [Registry] with the key and value name the menu reads it from, found by the
 // menu's own parsing of each line: the registry calls it makes name them. A key that does not
 // exist is made for a moment, so that the value's name shows too.
@@ -209,7 +214,7 @@ std::string rulesOf(const Answer& activate, uint32_t count) {
                     ",\"digit\":" + std::to_string(value + from + target) +
                     ",\"enable\":" + (rule.enable ? "true" : "false") +
                     ",\"target\":" + std::to_string(rule.target) +
-                    ",\"alias\":" + jsonText(rule.alias != nullptr ? rule.alias : "") +
+                    ",\"alias\":" + jsonFileText(rule.alias != nullptr ? rule.alias : "") +
                     ",\"applied\":" + (applied ? "true" : "false") + "}";
         }
         delete[] words;
@@ -244,9 +249,9 @@ std::string commandOf(const Answer& action) {
         if (read == Command::run && n >= 3 && !wait) argument = words[2].text();
         delete[] words;
     }
-    return "{\"command\":\"" + command + "\",\"alias\":" + jsonText(alias) +
-           ",\"file\":" + jsonText(file) + ",\"wait\":" + (wait ? "true" : "false") +
-           ",\"argument\":" + jsonText(argument) + ",\"items\":" + std::to_string(items) + "}";
+    return "{\"command\":\"" + command + "\",\"alias\":" + jsonFileText(alias) +
+           ",\"file\":" + jsonFileText(file) + ",\"wait\":" + (wait ? "true" : "false") +
+           ",\"argument\":" + jsonFileText(argument) + ",\"items\":" + std::to_string(items) + "}";
 }
 
 // Why the menu would not read name as one word of one command: "" when it would.
@@ -273,11 +278,11 @@ std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
            ",\"number\":" + range(number, number + std::to_string(n).size()) +
            ",\"left\":" + answerField(context, section, keys::left) +
            ",\"top\":" + answerField(context, section, keys::top) +
-           ",\"tip\":" + jsonText(tip.value) +
+           ",\"tip\":" + jsonFileText(tip.value) +
            ",\"action\":" + answerField(context, section, keys::action) +
            ",\"command\":" + commandOf(context.answer(section, keys::action)) +
            ",\"activate\":" + answerField(context, section, keys::activate) +
-           ",\"activateValue\":" + jsonText(activate.value) +
+           ",\"activateValue\":" + jsonFileText(activate.value) +
            ",\"activateItems\":" + rulesOf(activate, count) + "}";
 }
 
@@ -296,7 +301,7 @@ std::string layoutOf(const Options& options) {
     std::string rows = "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
                        ",\"background\":" + answerField(context, "Main", keys::background) +
                        ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
-                       ",\"appName\":" + (appName.found ? jsonText(appName.value) : "null") +
+                       ",\"appName\":" + (appName.found ? jsonFileText(appName.value) : "null") +
                        "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
     uint32_t count = std::min<uint32_t>(context.buttonCount(), maxButtons);
     for (uint32_t n = 1; n <= count; ++n) {

@@ -6,8 +6,8 @@
 
 namespace autorun::tool {
 
-// text as a JSON string. Bytes from 0x80 up stay as they are: the menu's texts are 8-bit text
-// of a Windows code page, which the page decodes in the code page the author picked.
+// text as a JSON string. Bytes from 0x80 up stay as they are: every text handed to the page is
+// UTF-8.
 inline std::string jsonText(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
