@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Takes the README's picture of the designer page in headless Chromium: the demo with a line
+"""Takes the picture of the designer page in docs/designer.md in headless Chromium: the demo with a line
 that check marks, the plain words of a click on Read me, and the pointer over Install.
 Usage, after the wasm preset is built: tools/designer/screenshot.py [SITE_FOLDER] [OUT.png]"""
 
