@@ -22,8 +22,9 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
 # machine may be busy with builds.
 START_TIMEOUT = 30
 STEP_TIMEOUT = 15
-# A cloned prefix copies small files and links large ones (the system's DLLs, which nothing
-# writes).
+# A cloned prefix copies small files and the registry and links the other large ones (the
+# system's DLLs, which nothing writes). The registry files are large too, but the wineserver
+# rewrites them in place: linked, one case's registry would become the next case's base.
 LINK_THRESHOLD = 64 * 1024
 # Wine's loader for 64-bit programs alone; Debian keeps it out of the PATH. It runs natively
 # also where 32-bit programs need an emulator.
@@ -116,7 +117,8 @@ def clone_prefix(base, target):
             if os.path.islink(source):
                 os.symlink(os.readlink(source), copy)
             elif name in files:
-                (os.link if os.path.getsize(source) >= LINK_THRESHOLD else shutil.copy2)(source, copy)
+                shared = os.path.getsize(source) >= LINK_THRESHOLD and not name.endswith(".reg")
+                (os.link if shared else shutil.copy2)(source, copy)
         subdirectories[:] = [d for d in subdirectories if not os.path.islink(os.path.join(directory, d))]
 
 
