@@ -38,8 +38,17 @@ namespace {
 
 // A converter, opened once for each pair of encodings and kept: the menu converts every name
 // it hands on, and opening one is far slower than using it.
+struct Converters {
+    std::map<std::pair<std::string, std::string>, iconv_t> opened;
+    ~Converters() {
+        for (auto& pair : opened)
+            if (pair.second != reinterpret_cast<iconv_t>(-1)) iconv_close(pair.second);
+    }
+};
+
 iconv_t converter(const std::string& to, const std::string& from) {
-    static std::map<std::pair<std::string, std::string>, iconv_t> opened;
+    static Converters converters;
+    auto& opened = converters.opened;
     auto found = opened.find({to, from});
     if (found == opened.end())
         found =
