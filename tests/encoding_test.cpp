@@ -73,12 +73,23 @@ TEST_F(SystemText, Utf8KeepsValidSequencesAndShowsEveryOtherByteAsReplacement) {
         {"\xE0\x80\x80", r + r + r},
         {"\xED\xA0\x80", r + r + r},
         {"\xF4\x90\x80\x80", r + r + r + r},
+        {"\xF0\x8F\xBF\xBF", r + r + r + r},
         {"\xE6\x97", r + r},
         {"\x80Я", r + "Я"},
     };
     setTextEncoding(TextEncoding::utf8);
     for (const Row& row : rows) EXPECT_EQ(bytesOf(systemText(row.in.c_str())), row.out) << row.in;
     EXPECT_EQ(systemText(nullptr).text(), nullptr);
+}
+
+TEST_F(Folding, ReadsNoBytePastTheGivenLength) {
+    setTextEncoding(TextEncoding::utf8);
+    // р (D1 80) cut after its lead byte: the byte past the end is not looked at.
+    EXPECT_EQ(foldedUtf8At("\xD1\x80", 0, 1), 0xD1);
+    setTextEncoding(TextEncoding::ansi);
+    EXPECT_FALSE(dependsOnCodePage(nullptr));
+    EXPECT_TRUE(dependsOnCodePage("caf\xE9"));
+    EXPECT_FALSE(dependsOnCodePage("cafe"));
 }
 
 TEST_F(SystemText, AnsiTextGoesThroughTheMachinesCodePage) {
