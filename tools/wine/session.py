@@ -242,8 +242,9 @@ class Session:
             err.seek(0)
             result = subprocess.CompletedProcess(args, code, out.read(), err.read())
         how = "did not end within %d s" % timeout if code is None else "failed with %d" % code
-        check(code == 0 or (code is not None and not check_result), lambda: "wine %s %s: %s" % (
-            " ".join(args), how, result.stderr.decode("utf-8", "replace")[-400:]))
+        check(code == 0 or (code is not None and not check_result), lambda: "wine %s %s: %s%s" % (
+            " ".join(args), how, result.stderr.decode("utf-8", "replace")[-400:],
+            "\nits output until then:\n" + result.stdout.decode("utf-8", "replace")[-800:] if code is None else ""))
         return result
 
     def reg_set(self, key, name, value):

@@ -153,6 +153,8 @@ BOOL CALLBACK printTooltip(HWND window, LPARAM) {
 
 // Exit codes: 0 done, 1 usage, 2 no menu window, 3 the call failed.
 int main(int argc, char** argv) {
+    // Unbuffered, so that what a reader that is stopped had already read still shows.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const char* command = argc >= 2 ? argv[1] : "";
     if (std::strcmp(command, "metrics") == 0) {
         std::printf("caption %d\nframe %d %d\n", GetSystemMetrics(SM_CYCAPTION),
