@@ -4,8 +4,9 @@
 import { finishedFolder } from './bundle.js';
 
 const $ = (id) => document.getElementById(id);
-const same = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
+const same = (a, b) => a === b || (a.length === b.length && a.every((byte, i) => byte === b[i]));
 
+// The files below directory, each with its path, as the folder choice gives them.
 async function walk(directory, prefix, out) {
   for await (const [name, entry] of directory.entries()) {
     if (entry.kind === 'file') out.push({ path: prefix + name, file: await entry.getFile() });
@@ -30,7 +31,7 @@ async function child(directory, name, kind, made) {
 // Each file goes to a writer of its own, which keeps the old file until it is closed. Only when
 // every file has its writer and its bytes are they closed, one after another: a failure before
 // takes back the files and folders this save made, and changes nothing on the disk. Returns the
-// paths written; a failure throws with error.saved, those written before it.
+// files written; a failure throws with error.saved, those written before it.
 async function writeAll(root, files) {
   const made = [];
   const writers = [];
