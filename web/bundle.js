@@ -1,7 +1,10 @@
-// The finished menu folder as one zip: autorun.ini as the page shows it, every other file of the
-// folder, the menu program of this build, and an autorun.inf unless the folder has its own.
-// Names are stored as UTF-8, flagged so where they leave ASCII.
+// The finished menu folder: autorun.ini as the page shows it, every other file of the folder, the
+// menu program of this build, and an autorun.inf unless the folder has its own. One list of files
+// for the zip and for a save into the opened folder; the zip stores names as UTF-8, flagged so
+// where they leave ASCII.
 import { encode } from './codepage.js';
+
+const named = (name) => (file) => file.path.toLowerCase() === name.toLowerCase();
 
 // The autorun.exe staged beside the page by the build, or null when the build had none.
 export async function menuProgram() {
@@ -22,16 +25,42 @@ export function autorunInf(appName, codePage) {
   return bytes;
 }
 
-// files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written. The zip
-// writer is fetched the first time, so that it does not delay the page's start.
-export async function menuZip(files, program, inf) {
+// Runs check on the file as shown; its errors, if any, are listed and need a yes to go on. Then
+// the finished folder as [{ path, bytes }], or null when the author says no. refused: what the
+// page says then.
+export async function finishedFolder(page, edit, question, refused) {
+  await edit.current();
+  const errors = page.menu.findings().filter((f) => f.severity === 'error');
+  if (errors.length > 0) {
+    const list = errors.map((f) => (f.line > 0 ? `line ${f.line}: ${f.text}` : f.text)).join('\n');
+    const count = `${errors.length} error${errors.length > 1 ? 's' : ''}`;
+    if (!confirm(`check finds ${count} in this menu:\n\n${list}\n\n${question}`)) {
+      edit.say(refused);
+      return null;
+    }
+  }
+  const program = await menuProgram();
+  const own = page.folder.files().find(named('autorun.exe'));
+  if (!program) {
+    const kept = own
+      ? "the folder's own autorun.exe stays"
+      : 'the menu lacks autorun.exe: put one into the folder before you hand it over';
+    edit.say(`This page was built without autorun.exe (build the mingw preset, then the wasm one), so ${kept}.`, true);
+  }
+  const files = page.folder
+    .files()
+    .filter((f) => !named(page.iniPath)(f) && !(program && f === own))
+    .map(({ path, bytes }) => ({ path, bytes }));
+  files.push({ path: page.iniPath, bytes: edit.fileBytes().bytes });
+  if (program) files.push({ path: own?.path ?? 'autorun.exe', bytes: program });
+  if (!files.some(named('autorun.inf'))) files.push({ path: 'autorun.inf', bytes: autorunInf(page.layout.main.appName, page.codePage) });
+  return files;
+}
+
+// The zip writer is fetched the first time, so that it does not delay the page's start.
+export async function menuZip(files) {
   const { zipSync } = await import('./fflate.js');
-  const entries = {};
-  const has = (name) => files.some((f) => f.path.toLowerCase() === name);
-  for (const { path, bytes } of files) if (!(program && path.toLowerCase() === 'autorun.exe')) entries[path] = bytes;
-  if (program) entries['autorun.exe'] = program;
-  if (!has('autorun.inf')) entries['autorun.inf'] = inf;
-  return zipSync(entries, { level: 6 });
+  return zipSync(Object.fromEntries(files.map((f) => [f.path, f.bytes])), { level: 6 });
 }
 
 // Hands bytes to the browser as a download named name.

@@ -2,7 +2,7 @@
 // any image, buttons drawn from a text, and the finished folder as a zip. The text box stays the
 // file: every change is written into it as ordinary lines.
 import { buttonPictures, colours, corners, crop, sizes } from './button_art.js';
-import { autorunInf, menuProgram, menuZip, offer } from './bundle.js';
+import { finishedFolder, menuZip, offer } from './bundle.js';
 import { largestFile } from './folder.js';
 import { appendSection, setMainKeys } from './layout.js';
 import { bmpFile, decodeImage, picturePath } from './picture.js';
@@ -118,26 +118,7 @@ export function makingMenus(page, edit) {
   }
 
   $('download').addEventListener('click', async () => {
-    await edit.current();
-    const errors = page.menu.findings().filter((f) => f.severity === 'error');
-    if (errors.length > 0) {
-      const list = errors.map((f) => (f.line > 0 ? `line ${f.line}: ${f.text}` : f.text)).join('\n');
-      const count = `${errors.length} error${errors.length > 1 ? 's' : ''}`;
-      if (!confirm(`check finds ${count} in this menu:\n\n${list}\n\nMake the zip all the same?`)) {
-        edit.say('No zip was made: check the errors listed under the file.');
-        return;
-      }
-    }
-    const program = await menuProgram();
-    if (!program) {
-      const own = page.folder.has('autorun.exe')
-        ? "it holds the folder's own autorun.exe"
-        : 'it lacks autorun.exe: put one into the folder before you hand it over';
-      edit.say(`This page was built without autorun.exe (build the mingw preset, then the wasm one), so ${own}.`, true);
-    }
-    const ini = { path: page.iniPath, bytes: edit.fileBytes().bytes };
-    const files = [...page.folder.files().filter((f) => f.path.toLowerCase() !== ini.path.toLowerCase()), ini];
-    const inf = autorunInf(page.layout.main.appName, page.codePage);
-    offer(await menuZip(files, program, inf), `${page.folder.name || 'menu'}.zip`);
+    const files = await finishedFolder(page, edit, 'Make the zip all the same?', 'No zip was made: check the errors listed under the file.');
+    if (files) offer(await menuZip(files), `${page.folder.name || 'menu'}.zip`);
   });
 }

@@ -10,6 +10,7 @@ import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
 import { MenuFolder } from './menu_folder.js';
 import { plainWords } from './plain_words.js';
+import { savingToFolder } from './save_folder.js';
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('preview');
@@ -206,6 +207,7 @@ async function open(folder) {
   for (const { path, bytes } of menu.files) page.menu.putFile(path, bytes);
   page.iniPath = menu.ini.path;
   page.folder = new MenuFolder(folder.name, menu.files);
+  openedForSaving(folder);
   page.loaded = menu.ini.bytes;
   page.codePage = page.menu.isUtf8(menu.ini.bytes) ? 'utf-8' : page.machineCodePage;
   $('codepage').value = page.codePage;
@@ -526,6 +528,8 @@ makingMenus(page, {
   eol: () => usualEnd(page.lines),
   text: fileText,
 });
+
+const openedForSaving = savingToFolder(page, { open, current, fileBytes, say });
 
 page.menu = await Menu.load();
 page.menu.onWaitSlice = render;

@@ -1,6 +1,7 @@
 """The end-to-end cases, one ctest test each: cases.py --work DIR --mingw DIR NAME. Each writes
 its menu folder, starts the real autorun.exe under Wine and checks what a user would see and
-what the menu really did. hostile.py adds the cases of broken and huge folders."""
+what the menu really did. hostile.py adds the cases of broken and huge folders, from_page.py
+that of a menu made on the designer page."""
 
 import os
 import subprocess
@@ -672,4 +673,5 @@ def cp1251_file_on_1251_machine(t):
 if __name__ == "__main__":
     import hostile  # noqa: F401  (registers its cases)
     import x64  # noqa: F401
+    import from_page  # noqa: F401
     sys.exit(main())

@@ -21,12 +21,12 @@ CASES = {}
 
 
 def case(function=None, locale="C"):
-    """Registers a case under its name, those of hostile.py and x64.py as hostile.NAME and
-    x64.NAME; @case(locale=...) runs Wine in that Unix locale, which sets the ANSI code page."""
+    """Registers a case under its name, those of hostile.py, x64.py and from_page.py as
+    hostile.NAME, x64.NAME and from_page.NAME; @case(locale=...) runs Wine in that Unix locale, which sets the ANSI code page."""
     def register(function):
         function.locale = locale
         module = function.__module__
-        CASES[(module + "." if module in ("hostile", "x64") else "") + function.__name__] = function
+        CASES[(module + "." if module in ("hostile", "x64", "from_page") else "") + function.__name__] = function
         return function
     return register(function) if function else register
 
