@@ -31,9 +31,8 @@ def write_art(path):
     subprocess.run(["convert", "-size", f"{W}x{H}", "-depth", "8", "rgba:-", f"PNG32:{path}"], input=bytes(raw), check=True)
 
 
-def write_background(path):
+def write_background(path, corners="0,0 #ff0000 199,0 #ffff00 0,119 #0000ff 199,119 #00ff00"):
     """A background whose every row and column differ, so that a picture laid at a stale place shows."""
-    corners = "0,0 #ff0000 199,0 #ffff00 0,119 #0000ff 199,119 #00ff00"
     subprocess.run(["convert", "-size", "200x120", "xc:", "-sparse-color", "Bilinear", corners, "-depth", "8", "-strip",
                     f"PNG24:{path}"], check=True)
 
@@ -110,6 +109,11 @@ class Pictures(designer_test.Designer):
         moved = self.laid(left + 50, top + 60)
         self.shows(left + 50, top + 60, moved, "the picture over the background at its new place")
         self.assertPixels(bmp24(self.written()["pictures/art.bmp"])[3], moved)
+
+        write_background(self.background, "0,0 #00ffff 199,0 #ff00ff 0,119 #ffffff 199,119 #000000")
+        self.width, _, self.under = pngread.read(self.background)
+        self.driver.find_element(By.ID, "background").send_keys(str(self.background))
+        self.shows(left + 50, top + 60, self.laid(left + 50, top + 60), "the picture over the new background")
 
     def test_a_button_from_one_picture_gets_the_other_states_from_it(self):
         self.new_menu_with_background()
