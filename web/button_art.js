@@ -1,5 +1,5 @@
 // Pictures of a button without artwork: its text on a filled shape, in the four states the menu
-// shows, each laid over the background the button stands on, since a BMP has no alpha.
+// shows; and the same states made from one picture.
 
 export const colours = {
   Blue: ['#2f5fb3', '#ffffff'],
@@ -53,16 +53,15 @@ export function pictureStates({ width, height, data }) {
   return pictures;
 }
 
-// { normal, hover, pressed, disabled } as ImageData; under: the background's pixels under the
-// button, ImageData of its size. The shape leaves the bottom row free for the pressed picture.
-export function buttonPictures(text, { colour, size, corner }, under) {
+// { normal, hover, pressed, disabled } as ImageData, see-through around the shape, which leaves
+// the bottom row free for the pressed picture.
+export function buttonPictures(text, { colour, size, corner }) {
   const [width, height] = sizes[size];
   const [fill, ink] = colours[colour].map(rgb);
   const pictures = {};
   for (const [name, state] of Object.entries(states)) {
     const [shapeFill, textFill, down] = state(fill, ink);
     const context = new OffscreenCanvas(width, height).getContext('2d');
-    context.putImageData(under, 0, 0);
     context.fillStyle = `rgb(${shapeFill})`;
     context.beginPath();
     context.roundRect(0, down, width, height - 1, corners[corner]);
@@ -75,20 +74,4 @@ export function buttonPictures(text, { colour, size, corner }, under) {
     pictures[name] = context.getImageData(0, 0, width, height);
   }
   return pictures;
-}
-
-// The pixels of image in the rectangle, white where the rectangle lies outside it.
-export function crop(image, left, top, width, height) {
-  const out = new ImageData(width, height);
-  out.data.fill(255);
-  for (let y = 0; y < height; y++) {
-    for (let x = 0; x < width; x++) {
-      const sx = left + x;
-      const sy = top + y;
-      if (!image || sx < 0 || sy < 0 || sx >= image.width || sy >= image.height) continue;
-      const from = (sy * image.width + sx) * 4;
-      out.data.set(image.data.subarray(from, from + 4), (y * width + x) * 4);
-    }
-  }
-  return out;
 }

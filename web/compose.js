@@ -2,7 +2,7 @@
 // background at the button's place; it keeps the image in source/ beside the BMP, under the
 // BMP's name with the image's ending (pictures/logo.bmp: pictures/source/logo.png), and lays it
 // again whenever the button moves or the background changes.
-import { crop, pictureStates } from './button_art.js';
+import { pictureStates } from './button_art.js';
 import { bitmap, bmpFile, decodeImage, decodeWithAlpha, picturePath, pngFile } from './picture.js';
 
 const folderPath = (name) => name.replaceAll('\\', '/').replace(/^(\.\/)+/, '');
@@ -19,12 +19,14 @@ function put(page, path, bytes, owner) {
   page.menu.putFile(path, bytes);
 }
 
-// The source image laid over the background's pixels from (left, top) on.
+// The source image laid over the background's pixels from (left, top) on, white beyond them.
 async function composite(source, background, left, top) {
   const image = await bitmap(asBlob(source));
   const { width, height } = image;
   const context = new OffscreenCanvas(width, height).getContext('2d');
-  context.putImageData(crop(background, left, top, width, height), 0, 0);
+  context.fillStyle = '#fff';
+  context.fillRect(0, 0, width, height);
+  if (background) context.putImageData(background, -left, -top);
   context.drawImage(image, 0, 0);
   image.close();
   return context.getImageData(0, 0, width, height);

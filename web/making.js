@@ -1,13 +1,13 @@
 // Making a menu on the page: an empty one, files added to its folder, a background picture from
 // any image, buttons drawn from a text or made from a picture, and the finished folder as a zip.
 // The text box stays the file: every change is written into it as ordinary lines.
-import { buttonPictures, colours, corners, crop, sizes } from './button_art.js';
+import { buttonPictures, colours, corners, sizes } from './button_art.js';
 import { autorunInf, menuProgram, menuZip, offer } from './bundle.js';
 import { largestFile } from './folder.js';
 import { appendSection, setMainKeys } from './layout.js';
 import { buttonPictureChoices } from './button_pictures.js';
-import { keepPictureStates } from './compose.js';
-import { bmpFile, decodeImage, picturePath } from './picture.js';
+import { keepPicture, keepPictureStates } from './compose.js';
+import { bmpFile, decodeImage, picturePath, pngFile } from './picture.js';
 
 const $ = (id) => document.getElementById(id);
 const margin = 16; // from the background's corner to the first button
@@ -106,14 +106,15 @@ export function makingMenus(page, edit) {
   async function addButton(text, style) {
     const [width, height] = sizes[style.size];
     const { left, top } = placeFor(width, height);
-    const pictures = buttonPictures(text, style, crop(page.menu.pixels(), left, top, width, height));
+    // Drawn on nothing, laid over the background as a picture with see-through corners is.
+    const pictures = buttonPictures(text, style);
     const n = page.layout.next;
     const paths = {};
     for (const state of Object.keys(pictureKeys)) {
-      const source = `Button${n} ${state}`;
-      paths[state] = page.folder.nameFor(`pictures/button${n}${state === 'normal' ? '' : `-${state}`}.bmp`, source);
-      put(paths[state], bmpFile(pictures[state]), source);
+      const name = `button${n}${state === 'normal' ? '' : `-${state}`}.png`;
+      paths[state] = await keepPicture(page, name, await pngFile(pictures[state]), `Button${n} ${state}`, left, top);
     }
+    $('status').textContent = page.folder.describe();
     await writeButton(n, left, top, paths, text);
   }
 
