@@ -3,7 +3,7 @@ over the background at the button's place in the written BMP and the preview, ag
 and a button made from one picture in its four states. Usage: pictures_test.py SITE_FOLDER
 AUTORUN_SIM"""
 
-import io, subprocess, sys, unittest, zipfile
+import io, subprocess, sys, tempfile, unittest, zipfile
 from pathlib import Path
 
 from selenium.webdriver.common.action_chains import ActionChains
@@ -81,6 +81,14 @@ class Pictures(designer_test.Designer):
         canvas = self.driver.find_element(By.ID, "preview")
         return ActionChains(self.driver).move_to_element_with_offset(canvas, x - canvas.size["width"] // 2, y - canvas.size["height"] // 2)
 
+    def drag(self, left, top, dx, dy):
+        """Drags the artwork at (left, top) by (dx, dy) in layout mode, in two moves, and leaves
+        layout mode, whose outline of the selection would hide the picture's edge."""
+        self.driver.find_element(By.ID, "layout-mode").click()
+        self.to(left + W // 2, top + H // 2).click_and_hold().move_by_offset(dx // 2, dy // 4) \
+            .move_by_offset(dx - dx // 2, dy - dy // 4).release().perform()
+        self.driver.find_element(By.ID, "layout-mode").click()
+
     def shows(self, left, top, pixels, what):
         """Waits for the preview to show pixels at (left, top); a failure names the first that differs."""
         try:
@@ -101,11 +109,9 @@ class Pictures(designer_test.Designer):
         self.assertEqual(files["pictures/source/art.png"], self.art.read_bytes())
         self.assertPixels(bmp24(files["pictures/art.bmp"])[3], self.laid(left, top))
 
-        self.driver.find_element(By.ID, "layout-mode").click()
-        self.to(left + W // 2, top + H // 2).click_and_hold().move_by_offset(25, 15).move_by_offset(25, 45).release().perform()
+        self.drag(left, top, 50, 60)
         self.until(lambda: self.button_keys()["Top"] == str(top + 60), "the drag written")
         self.assertEqual(self.button_keys()["Left"], str(left + 50))
-        self.driver.find_element(By.ID, "layout-mode").click()  # without the outline of the selection
         moved = self.laid(left + 50, top + 60)
         self.shows(left + 50, top + 60, moved, "the picture over the background at its new place")
         self.assertPixels(bmp24(self.written()["pictures/art.bmp"])[3], moved)
@@ -114,6 +120,18 @@ class Pictures(designer_test.Designer):
         self.width, _, self.under = pngread.read(self.background)
         self.driver.find_element(By.ID, "background").send_keys(str(self.background))
         self.shows(left + 50, top + 60, self.laid(left + 50, top + 60), "the picture over the new background")
+
+        # The folder opened again: its source is found beside the BMP.
+        with tempfile.TemporaryDirectory() as folder:
+            for name, data in self.written().items():
+                (Path(folder) / name).parent.mkdir(parents=True, exist_ok=True)
+                (Path(folder) / name).write_bytes(data)
+            before = self.frames()
+            self.open_folder(folder)
+            self.settle(before)
+            self.drag(left + 50, top + 60, -30, -40)
+            self.until(lambda: self.button_keys()["Top"] == str(top + 20), "the drag written")
+            self.shows(left + 20, top + 20, self.laid(left + 20, top + 20), "the picture over the background where it went")
 
     def test_a_button_from_one_picture_gets_the_other_states_from_it(self):
         self.new_menu_with_background()
