@@ -106,7 +106,7 @@ export function makingMenus(page, edit) {
   async function addButton(text, style) {
     const [width, height] = sizes[style.size];
     const { left, top } = placeFor(width, height);
-    // Drawn on nothing, laid over the background as a picture with see-through corners is.
+    // See-through around the shape, laid over the background as any such picture.
     const pictures = buttonPictures(text, style);
     const n = page.layout.next;
     const paths = {};

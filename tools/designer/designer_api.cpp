@@ -309,12 +309,12 @@ std::string layoutOf(const Options& options) {
     if (app.configText != nullptr) bytes = app.configText;
     CheckContext context(options, app, bytes);
     Answer appName = context.answer("Main", keys::appName);
+    Answer background = context.answer("Main", keys::background);
     uint32_t next = context.buttonCount() + 1;
     while (context.headerOffset(sectionOfButton(next)) >= 0) ++next;
     std::string rows = "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
                        ",\"background\":" + answerField(context, "Main", keys::background) +
-                       ",\"backgroundName\":" +
-                       jsonFileText(context.answer("Main", keys::background).value) +
+                       ",\"backgroundName\":" + jsonFileText(background.value) +
                        ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
                        ",\"appName\":" + (appName.found ? jsonFileText(appName.value) : "null") +
                        "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
