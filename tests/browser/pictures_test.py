@@ -1,7 +1,7 @@
 """Button pictures with see-through parts on the designer page, with real pointer input: laid
 over the background at the button's place in the written BMP and the preview, again after a drag,
-and a button made from one picture in its four states. Usage: pictures_test.py SITE_FOLDER
-AUTORUN_SIM"""
+on a new background and in the folder opened again, and a button made from one picture in its four
+states. Usage: pictures_test.py SITE_FOLDER AUTORUN_SIM"""
 
 import io, subprocess, sys, tempfile, unittest, zipfile
 from pathlib import Path
