@@ -1,5 +1,5 @@
 // Pictures of a button without artwork: its text on a filled shape, in the four states the menu
-// shows, each laid over the background the button stands on, since a BMP has no alpha.
+// shows; and the same states made from one picture.
 
 export const colours = {
   Blue: ['#2f5fb3', '#ffffff'],
@@ -15,28 +15,53 @@ const rgb = (hex) => [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16));
 const mix = (colour, target, share) => colour.map((v) => Math.round(v + (target - v) * share));
 const grey = ([r, g, b]) => Math.round(0.299 * r + 0.587 * g + 0.114 * b);
 
+const lighter = (colour) => mix(colour, 255, 0.3);
+const darker = (colour) => mix(colour, 0, 0.3);
+const faded = (colour) => mix([grey(colour)], 170, 0.5)[0]; // grey, nearer the middle
+
 // Per state: the fill, the text's colour and how far the shape moves down.
 const states = {
   normal: (fill, ink) => [fill, ink, 0],
-  hover: (fill, ink) => [mix(fill, 255, 0.3), mix(ink, 255, 0.3), 0],
-  pressed: (fill, ink) => [mix(fill, 0, 0.3), mix(ink, 0, 0.3), 1],
+  hover: (fill, ink) => [lighter(fill), lighter(ink), 0],
+  pressed: (fill, ink) => [darker(fill), darker(ink), 1],
   disabled: (fill, ink) => {
-    const shade = mix([grey(fill)], 170, 0.5)[0];
+    const shade = faded(fill);
     return [[shade, shade, shade], mix([grey(ink), grey(ink), grey(ink)], shade, 0.6), 0];
   },
 };
 export const stateNames = Object.keys(states);
 
-// { normal, hover, pressed, disabled } as ImageData; under: the background's pixels under the
-// button, ImageData of its size. The shape leaves the bottom row free for the pressed picture.
-export function buttonPictures(text, { colour, size, corner }, under) {
+// The same states made from a picture (ImageData with alpha), pixel by pixel, its alpha kept;
+// the pressed one a pixel lower, its top row see-through.
+const recoloured = {
+  normal: (colour) => colour,
+  hover: lighter,
+  pressed: darker,
+  disabled: (colour) => Array(3).fill(faded(colour)),
+};
+export function pictureStates({ width, height, data }) {
+  const pictures = {};
+  for (const [name, recolour] of Object.entries(recoloured)) {
+    const out = new ImageData(width, height);
+    const down = name === 'pressed' ? width * 4 : 0;
+    for (let i = 0; i + down < data.length; i += 4) {
+      out.data.set(recolour([data[i], data[i + 1], data[i + 2]]), i + down);
+      out.data[i + down + 3] = data[i + 3];
+    }
+    pictures[name] = out;
+  }
+  return pictures;
+}
+
+// { normal, hover, pressed, disabled } as ImageData, see-through around the shape, which leaves
+// the bottom row free for the pressed picture.
+export function buttonPictures(text, { colour, size, corner }) {
   const [width, height] = sizes[size];
   const [fill, ink] = colours[colour].map(rgb);
   const pictures = {};
   for (const [name, state] of Object.entries(states)) {
     const [shapeFill, textFill, down] = state(fill, ink);
     const context = new OffscreenCanvas(width, height).getContext('2d');
-    context.putImageData(under, 0, 0);
     context.fillStyle = `rgb(${shapeFill})`;
     context.beginPath();
     context.roundRect(0, down, width, height - 1, corners[corner]);
@@ -49,20 +74,4 @@ export function buttonPictures(text, { colour, size, corner }, under) {
     pictures[name] = context.getImageData(0, 0, width, height);
   }
   return pictures;
-}
-
-// The pixels of image in the rectangle, white where the rectangle lies outside it.
-export function crop(image, left, top, width, height) {
-  const out = new ImageData(width, height);
-  out.data.fill(255);
-  for (let y = 0; y < height; y++) {
-    for (let x = 0; x < width; x++) {
-      const sx = left + x;
-      const sy = top + y;
-      if (!image || sx < 0 || sy < 0 || sx >= image.width || sy >= image.height) continue;
-      const from = (sy * image.width + sx) * 4;
-      out.data.set(image.data.subarray(from, from + 4), (y * width + x) * 4);
-    }
-  }
-  return out;
 }

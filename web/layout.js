@@ -73,6 +73,7 @@ export function inText(layout, text, encoding) {
     ...b, headerEnd: point(b.headerEnd), header: point(b.header), end: point(b.end), number: range(b.number),
     left: span(b.left), top: span(b.top), action: span(b.action), activate: span(b.activate),
     activateItems: { ...b.activateItems, rules: b.activateItems.rules.map(rule) },
+    pictures: b.pictures.map((picture) => ({ ...picture, at: span(picture.at) })),
   });
   const { main } = layout;
   return {

@@ -1,11 +1,13 @@
 // Making a menu on the page: an empty one, files added to its folder, a background picture from
-// any image, buttons drawn from a text, and the finished folder as a zip. The text box stays the
-// file: every change is written into it as ordinary lines.
-import { buttonPictures, colours, corners, crop, sizes } from './button_art.js';
+// any image, buttons drawn from a text or made from a picture, and the finished folder as a zip.
+// The text box stays the file: every change is written into it as ordinary lines.
+import { buttonPictures, colours, corners, sizes } from './button_art.js';
 import { finishedFolder, menuZip, offer } from './bundle.js';
 import { largestFile } from './folder.js';
 import { appendSection, setMainKeys } from './layout.js';
-import { bmpFile, decodeImage, picturePath } from './picture.js';
+import { buttonPictureChoices } from './button_pictures.js';
+import { keepPicture, keepPictureStates } from './compose.js';
+import { bmpFile, decodeImage, picturePath, pngFile } from './picture.js';
 
 const $ = (id) => document.getElementById(id);
 const margin = 16; // from the background's corner to the first button
@@ -78,11 +80,14 @@ export function makingMenus(page, edit) {
   });
   dialog.addEventListener('close', async () => {
     const text = $('button-text').value.trim();
-    if (dialog.returnValue !== 'add' || !text) return;
+    const picture = $('button-picture').files[0];
+    $('button-picture').value = '';
+    if (dialog.returnValue !== 'add' || (!text && !picture)) return;
     const style = { colour: $('button-colour').value, corner: $('button-corner').value, size: $('button-size').value };
     $('button-text').value = '';
     await edit.current();
-    await addButton(text, style);
+    if (picture) await addPictureButton(picture, text);
+    else await addButton(text, style);
   });
 
   // Below the last shown button, or at the top left, and kept on the background.
@@ -101,21 +106,43 @@ export function makingMenus(page, edit) {
   async function addButton(text, style) {
     const [width, height] = sizes[style.size];
     const { left, top } = placeFor(width, height);
-    const pictures = buttonPictures(text, style, crop(page.menu.pixels(), left, top, width, height));
+    // See-through around the shape, laid over the background as any such picture.
+    const pictures = buttonPictures(text, style);
     const n = page.layout.next;
-    const lines = [`Left=${left}`, `Top=${top}`];
-    for (const [state, key] of Object.entries(pictureKeys)) {
-      const source = `Button${n} ${state}`;
-      const path = page.folder.nameFor(`pictures/button${n}${state === 'normal' ? '' : `-${state}`}.bmp`, source);
-      put(path, bmpFile(pictures[state]), source);
-      lines.push(`${key}=${windowsPath(path)}`);
+    const paths = {};
+    for (const state of Object.keys(pictureKeys)) {
+      const name = `button${n}${state === 'normal' ? '' : `-${state}`}.png`;
+      paths[state] = await keepPicture(page, name, await pngFile(pictures[state]), `Button${n} ${state}`, left, top);
     }
+    $('status').textContent = page.folder.describe();
+    await writeButton(n, left, top, paths, text);
+  }
+
+  // A button from one picture, its other states made from it as for a text; its Tip the text or
+  // the picture's name.
+  async function addPictureButton(file, text) {
+    const n = page.layout.next;
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const made = await keepPictureStates(page, file.name, bytes, `Button${n}`, placeFor);
+    if (!made) {
+      edit.say(`${file.name} is no image this browser can read: no button was added.`, true);
+      return;
+    }
+    $('status').textContent = page.folder.describe();
+    await writeButton(n, made.left, made.top, made.paths, text || file.name.replace(/\.[^.]*$/, ''));
+  }
+
+  async function writeButton(n, left, top, paths, text) {
+    const lines = [`Left=${left}`, `Top=${top}`];
+    for (const [state, key] of Object.entries(pictureKeys)) lines.push(`${key}=${windowsPath(paths[state])}`);
     // A "[" would end the section, a line end the value.
     lines.push(`Tip=${text.replaceAll('[', '(').replaceAll(']', ')').replace(/[\r\n]+/g, ' ')}`);
     const { main } = page.layout;
     const counted = setMainKeys(edit.text(), main, [['Buttons', n, main.buttons]], edit.eol());
     await edit.write(appendSection(counted, `Button${n}`, lines, edit.eol()));
   }
+
+  buttonPictureChoices(page, edit, pictureKeys);
 
   $('download').addEventListener('click', async () => {
     const files = await finishedFolder(page, edit, 'Make the zip all the same?', 'No zip was made: check the errors listed under the file.');

@@ -15,6 +15,10 @@ export class MenuFolder {
     this.#files.set(path.toLowerCase(), { path, bytes, source });
   }
 
+  get(path) {
+    return this.#files.get(path.toLowerCase());
+  }
+
   has(path) {
     return this.#files.has(path.toLowerCase());
   }

@@ -4,6 +4,7 @@ import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
 import { buttonList } from './button_list.js';
+import { recompose } from './compose.js';
 import { inText, placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
 import { makingMenus } from './making.js';
@@ -181,8 +182,10 @@ async function restart() {
   setState('busy');
   newEvent();
   await page.menu.start();
-  page.rerunning = false;
   page.layout = inText(page.menu.layout(), fileText(), page.codePage);
+  // The menu reads its pictures as it starts.
+  if (await recompose(page)) await page.menu.start();
+  page.rerunning = false;
   page.placesFresh = true;
   if (page.moved) writeMove();
   buttons.show();

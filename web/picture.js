@@ -4,8 +4,8 @@ import { encode } from './codepage.js';
 
 const asStored = { colorSpaceConversion: 'none', premultiplyAlpha: 'none' };
 
-// Chromium decodes SVG only through an image element.
-async function bitmap(file) {
+// Chromium decodes SVG only through an image element. file: a File or Blob.
+export async function bitmap(file) {
   try {
     return await createImageBitmap(file, asStored);
   } catch {
@@ -30,6 +30,22 @@ export async function decodeImage(file) {
   context.drawImage(image, 0, 0);
   image.close();
   return context.getImageData(0, 0, width, height);
+}
+
+// The image's pixels with their alpha, as a canvas keeps them.
+export async function decodeWithAlpha(file) {
+  const image = await bitmap(file);
+  const { width, height } = image;
+  const context = new OffscreenCanvas(width, height).getContext('2d');
+  context.drawImage(image, 0, 0);
+  image.close();
+  return context.getImageData(0, 0, width, height);
+}
+
+export async function pngFile(image) {
+  const canvas = new OffscreenCanvas(image.width, image.height);
+  canvas.getContext('2d').putImageData(image, 0, 0);
+  return new Uint8Array(await (await canvas.convertToBlob({ type: 'image/png' })).arrayBuffer());
 }
 
 export function bmpFile({ width, height, data }) {

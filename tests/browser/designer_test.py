@@ -479,7 +479,8 @@ class Designer(unittest.TestCase):
             files = {name: zipped.read(name) for name in zipped.namelist()}
             self.assertTrue(zipped.getinfo("l\u00e4s mig.txt").flag_bits & 0x800)  # a UTF-8 name
 
-        pictures = {f"pictures/button{n}{state}.bmp" for n in (1, 2) for state in ("", "-hover", "-pressed", "-disabled")}
+        pictures = {f"pictures/{folder}button{n}{state}.{ending}" for n in (1, 2) for state in ("", "-hover", "-pressed", "-disabled")
+                    for folder, ending in (("", "bmp"), ("source/", "png"))}
         program = SITE / "autorun.exe"
         self.assertEqual(set(files), {"autorun.ini", "autorun.inf", "pictures/logo.bmp", "pictures/logo-2.bmp",
                                       "l\u00e4s mig.txt", "tools/setup.exe"} | pictures | ({"autorun.exe"} if program.exists() else set()))

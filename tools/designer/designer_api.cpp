@@ -263,9 +263,21 @@ std::string refusalOf(const std::string& name) {
     return "";
 }
 
+// Each picture key of a button's section in the order of the states (normal, hover, pressed,
+// disabled): the place of the line that answers it and the value the menu reads.
+std::string picturesOf(CheckContext& context, const std::string& section) {
+    std::string rows = "[";
+    for (int32_t i = 0; i < pictureSlots; ++i) {
+        if (i > 0) rows += ",";
+        rows += "{\"at\":" + answerField(context, section, pictureKeys[i]) +
+                ",\"name\":" + jsonFileText(context.answer(section, pictureKeys[i]).value) + "}";
+    }
+    return rows + "]";
+}
+
 // A button's section as the menu finds it: the "[" of its header, the bytes of the number in
 // it, where the section ends (the next "[" or the end of the file), its Left, Top, Tip and
-// Activate lines and the rules of its Activate value.
+// Activate lines, the rules of its Activate value and its pictures.
 std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
     std::string section = sectionOfButton(n);
     int32_t header = context.headerOffset(section);
@@ -283,7 +295,8 @@ std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
            ",\"command\":" + commandOf(context.answer(section, keys::action)) +
            ",\"activate\":" + answerField(context, section, keys::activate) +
            ",\"activateValue\":" + jsonFileText(activate.value) +
-           ",\"activateItems\":" + rulesOf(activate, count) + "}";
+           ",\"activateItems\":" + rulesOf(activate, count) +
+           ",\"pictures\":" + picturesOf(context, section) + "}";
 }
 
 // Where the lines are that the page rewrites, as [offset, length] in bytes, and where each
@@ -296,10 +309,12 @@ std::string layoutOf(const Options& options) {
     if (app.configText != nullptr) bytes = app.configText;
     CheckContext context(options, app, bytes);
     Answer appName = context.answer("Main", keys::appName);
+    Answer background = context.answer("Main", keys::background);
     uint32_t next = context.buttonCount() + 1;
     while (context.headerOffset(sectionOfButton(next)) >= 0) ++next;
     std::string rows = "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
                        ",\"background\":" + answerField(context, "Main", keys::background) +
+                       ",\"backgroundName\":" + jsonFileText(background.value) +
                        ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
                        ",\"appName\":" + (appName.found ? jsonFileText(appName.value) : "null") +
                        "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
@@ -586,9 +601,10 @@ EMSCRIPTEN_KEEPALIVE const char* designer_rule(const char* value, int enable, in
     return hand("{\"value\":" + jsonText(rules) + "}");
 }
 
-// {"main": {"headerEnd", "background", "buttons", "appName"}, "next", "buttons": [{"headerEnd",
-// "header", "end", "number", "left", "top", "tip", "activate", "activateItems"}]}: the places of
-// the lines the page rewrites, the number of a new button, and each button's rules.
+// {"main": {"headerEnd", "background", "backgroundName", "buttons", "appName"}, "next",
+// "buttons": [{"headerEnd", "header", "end", "number", "left", "top", "tip", "activate",
+// "activateItems", "pictures"}]}: the places of the lines the page rewrites, the number of a new
+// button, each button's rules and the pictures the menu reads.
 EMSCRIPTEN_KEEPALIVE const char* designer_layout() {
     return hand(designer().layout);
 }
