@@ -74,10 +74,15 @@ export function inText(layout, text, encoding) {
     left: span(b.left), top: span(b.top), action: span(b.action), activate: span(b.activate),
     activateItems: { ...b.activateItems, rules: b.activateItems.rules.map(rule) },
   });
-  const { main } = layout;
+  const alias = (a) => ({ ...a, line: span(a.line), nameRange: range(a.nameRange), uses: a.uses.map(range) });
+  const { main, registry } = layout;
   return {
     ...layout,
-    main: { ...main, headerEnd: point(main.headerEnd), background: span(main.background), buttons: span(main.buttons) },
+    main: {
+      ...main, headerEnd: point(main.headerEnd), background: span(main.background), buttons: span(main.buttons),
+      appNameLine: span(main.appNameLine), showCaption: span(main.showCaption), icon: span(main.icon),
+    },
+    registry: { headerEnd: point(registry.headerEnd), aliases: registry.aliases.map(alias) },
     buttons: layout.buttons.map(button),
   };
 }

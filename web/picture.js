@@ -5,7 +5,7 @@ import { encode } from './codepage.js';
 const asStored = { colorSpaceConversion: 'none', premultiplyAlpha: 'none' };
 
 // Chromium decodes SVG only through an image element.
-async function bitmap(file) {
+export async function bitmap(file) {
   try {
     return await createImageBitmap(file, asStored);
   } catch {
