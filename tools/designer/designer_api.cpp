@@ -296,8 +296,8 @@ struct AliasUse {
 
 // The items of a value as the menu cuts them: for each, its offset in the value, its bytes and
 // its words. use returns false to end the walk.
-void walkItems(const Answer& answer,
-               const std::function<bool(size_t, const std::string&, int32_t, String*)>& use) {
+template <typename Use>
+void walkItems(const Answer& answer, Use use) {
     if (!answer.found || answer.value.empty()) return;
     String list(answer.value.c_str());
     char* base = list.text();
