@@ -153,6 +153,7 @@ class Forms(unittest.TestCase):
             (None, "installdir", "Vendor\\App\\Dir", "alias-add", "an alias of that name is in [Registry] already"),
             (None, "Viewer", "", "alias-add", "say which registry value it reads"),
             (0, "Product", "", "alias-rename", renamed),
+            (0, "tools", "", "alias-rename", 'No alias "tools": an alias of that name is in [Registry] already.'),
             (0, "", "", "alias-remove", "InstallDir was not removed: line 13, 14 still name it."),
             (2, "", "", "alias-remove", REGISTRY.replace(b"Old=Vendor\\Old\\Dir\r\n", b"")),
         ]
@@ -165,6 +166,12 @@ class Forms(unittest.TestCase):
                 self.type_into("alias-path", path)
                 refusal = expected if isinstance(expected, str) else None
                 self.assertEqual(self.edited(self.element(button), refusal), REGISTRY if refusal else expected)
+        # In a UTF-8 file the menu's places are bytes, and the Cyrillic title takes two a letter.
+        utf8 = lambda ini: b"\xef\xbb\xbf" + ini.replace(b"[Main]\r\n", "[Main]\r\nAppName=Программа\r\n".encode())  # noqa: E731
+        with tempfile.TemporaryDirectory() as folder:
+            self.opened(folder, utf8(REGISTRY))
+            self.type_into("alias-name", "Product")
+            self.assertEqual(self.edited(self.element("alias-rename")), utf8(renamed))
         # A rename from the text box on shows in the form.
         with tempfile.TemporaryDirectory() as folder:
             self.opened(folder, REGISTRY)
