@@ -196,6 +196,7 @@ async function restart() {
 async function open(folder) {
   performance.mark('open-start');
   setState('busy');
+  await loaded;
   $('messages').replaceChildren();
   const menu = await readMenu(folder);
   if (menu.fatal) {
@@ -532,7 +533,11 @@ makingMenus(page, {
   text: fileText,
 });
 
-page.menu = await Menu.load();
-page.menu.onWaitSlice = render;
+// A folder chosen while the module still loads opens once it has loaded.
+const loaded = Menu.load().then((menu) => {
+  page.menu = menu;
+  menu.onWaitSlice = render;
+});
+await loaded;
 setState('stopped');
 if (new URLSearchParams(location.search).has('demo')) open(await demo());

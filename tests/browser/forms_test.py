@@ -62,8 +62,6 @@ class Forms(unittest.TestCase):
     def opened(self, folder, ini):
         menu_folder(Path(folder), ini)
         self.open("")
-        # The folder choice works once the menu's module is loaded.
-        self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
         self.open_folder(folder)
         self.settle()
 
