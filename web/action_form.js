@@ -1,8 +1,10 @@
 // The forms of the selected button: its Action (run a program of the folder, or one found
 // through a [Registry] alias, with an argument or a wait; open a document; rebuild the menu;
-// close), shown as the menu reads its first command, and rules added to its Activate line that
-// enable or disable a button when an alias has a value. Each writes its line as one edit.
-import { setKeys } from './layout.js';
+// close), shown as the menu reads its first command, and the rules of its Activate line that
+// enable or disable a button when an alias has a value: added, changed and removed one by one.
+// Each writes its line as one edit; the rest of the line keeps its bytes.
+import { lineEndAt } from './button_edits.js';
+import { applyEdits, setKeys } from './layout.js';
 
 const $ = (id) => document.getElementById(id);
 const windowsPath = (path) => path.replaceAll('/', '\\');
@@ -50,6 +52,51 @@ export function actionForm(page, edit) {
     }),
   );
 
+  // The rule's item gets new words; the blanks around them stay.
+  const changeRule = (index, enable, n, alias) =>
+    edit.queued(async () => {
+      const button = page.layout.buttons[page.selected];
+      const rule = button?.activateItems.rules[index];
+      if (!rule) return;
+      const result = page.menu.rule('', enable, n, alias);
+      if (result.refused) {
+        edit.say(result.refused, true);
+        return;
+      }
+      const text = edit.text();
+      const [, before, , after] = text.slice(...rule.range).match(/^(\s*)(.*?)(\s*)$/s);
+      await edit.write(applyEdits(text, [{ from: rule.range[0], to: rule.range[1], text: before + result.value + after }]));
+    });
+
+  // A rule goes with the "|" beside it; the last item of the line takes the line with it.
+  const removeRule = (index) =>
+    edit.queued(async () => {
+      const button = page.layout.buttons[page.selected];
+      const rule = button?.activateItems.rules[index];
+      if (!rule) return;
+      const text = edit.text();
+      const [offset, length] = button.activate;
+      const whole = button.activateItems.count === 1;
+      const from = whole ? offset : rule.cut[0];
+      const to = whole ? offset + length + lineEndAt(text, offset + length).length : rule.cut[1];
+      await edit.write(applyEdits(text, [{ from, to, text: '' }]));
+    });
+
+  function ruleRow(rule, index, aliases) {
+    const li = document.createElement('li');
+    const verb = new Option('Enable', '1', false, rule.enable);
+    const verbs = Object.assign(document.createElement('select'), { className: 'rule-verb' });
+    verbs.append(verb, new Option('Disable', '0', false, !rule.enable));
+    const number = Object.assign(document.createElement('input'), { type: 'number', min: 1, max: 9, value: rule.target, className: 'rule-number' });
+    const alias = Object.assign(document.createElement('select'), { className: 'rule-alias' });
+    alias.append(...[...new Set([rule.alias, ...aliases])].map((name) => new Option(name, name, false, name === rule.alias)));
+    const button = (label, className, onclick) => Object.assign(document.createElement('button'), { type: 'button', textContent: label, className, onclick });
+    li.append(verbs, ' button ', number, ' when ', alias, ' has a value ',
+      button('Change', 'rule-change', () => changeRule(index, verbs.value === '1', Number(number.value), alias.value)),
+      ' ', button('Remove', 'rule-remove', () => removeRule(index)));
+    return li;
+  }
+
   return {
     // The selected button's first command as the menu last read the file.
     show() {
@@ -65,6 +112,7 @@ export function actionForm(page, edit) {
         ...[...new Set(['', alias, ...aliases])].map((name) => new Option(name || '(the folder)', name, false, name === alias)),
       );
       $('rule-alias').replaceChildren(...aliases.map((name) => new Option(name, name)));
+      $('rule-list').replaceChildren(...button.activateItems.rules.map((rule, i) => ruleRow(rule, i, aliases)));
       $('rule-button').value = page.selected + 1;
       $('action-command').value = verbs[command] ?? 'RUN';
       $('action-wait').checked = wait;

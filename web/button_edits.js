@@ -42,11 +42,12 @@ function renumber(text, layout, renumbered, count, eol) {
   return { text: applyEdits(text, [...edits, ...(counted ?? [])]), notes };
 }
 
-function lineEndAt(text, offset) {
+export function lineEndAt(text, offset) {
   return text.startsWith('\r\n', offset) ? '\r\n' : /[\r\n]/.test(text[offset] ?? '') ? text[offset] : '';
 }
 
-// Button n (from 1) goes, and every button after it moves up a number.
+// Button n (from 1) goes, and every button after it moves up a number. A rule that names a
+// button past Buttons names none, before and after, and keeps its number.
 export function deleteButton(text, layout, n, eol) {
   const count = layout.buttons.length;
   return renumber(text, layout, (m) => (m === n ? 0 : m > n && m <= count ? m - 1 : m), count - 1, eol);
@@ -81,7 +82,13 @@ export function duplicateButton(text, layout, n, eol, shown) {
   const withCount = applyEdits(text, counted);
   const gap = withCount === '' || lineEndAt(withCount, withCount.length - 1) ? '' : eol;
   const end = lineEndAt(copy, copy.length - 1) ? '' : eol;
-  return { text: withCount + gap + copy + end, notes: [] };
+  // A rule that named no button, as it named one past Buttons, decides for the copy now.
+  const notes = layout.buttons.flatMap((owner, i) =>
+    owner.activateItems.rules
+      .filter((rule) => rule.target === count + 1)
+      .map((rule) => `The rule "${text.slice(...rule.range).trim()}" of [Button${i + 1}] named no button; it now decides for the copy, button ${count + 1}.`),
+  );
+  return { text: withCount + gap + copy + end, notes };
 }
 
 // For each button the menu builds, the rule that decides whether it is enabled: the last rule

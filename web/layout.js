@@ -75,10 +75,15 @@ export function inText(layout, text, encoding) {
     activateItems: { ...b.activateItems, rules: b.activateItems.rules.map(rule) },
     pictures: b.pictures.map((picture) => ({ ...picture, at: span(picture.at) })),
   });
-  const { main } = layout;
+  const alias = (a) => ({ ...a, line: span(a.line), nameRange: range(a.nameRange), uses: a.uses.map(range) });
+  const { main, registry } = layout;
   return {
     ...layout,
-    main: { ...main, headerEnd: point(main.headerEnd), background: span(main.background), buttons: span(main.buttons) },
+    main: {
+      ...main, headerEnd: point(main.headerEnd), background: span(main.background), buttons: span(main.buttons),
+      appNameLine: span(main.appNameLine), showCaption: span(main.showCaption), icon: span(main.icon),
+    },
+    registry: { headerEnd: point(registry.headerEnd), aliases: registry.aliases.map(alias) },
     buttons: layout.buttons.map(button),
   };
 }

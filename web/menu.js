@@ -224,6 +224,18 @@ export class Menu {
     return this.#withTexts('rule', [value], [enable ? 1 : 0, n], [alias]);
   }
 
+  // The [Main] values for a title, a caption or none, and an icon file ('' keeps the line):
+  // { keys: [[key, value], ...] } or { refused }.
+  mainKeys(appName, caption, icon) {
+    return this.#withTexts('main_keys', [appName], [caption ? 1 : 0], [icon]);
+  }
+
+  // The [Registry] line of an alias that reads the value path, unless it takes one of the other
+  // names: { line, name } or { refused }.
+  aliasLine(name, path, others) {
+    return this.#withTexts('alias_line', [name, path, others.join('\n')]);
+  }
+
   // Calls a function of the API whose answer is JSON with texts, numbers and texts as arguments.
   #withTexts(name, texts, numbers = [], after = []) {
     const all = [...texts, ...after];

@@ -7,11 +7,13 @@ import { buttonList } from './button_list.js';
 import { recompose } from './compose.js';
 import { inText, placeButton } from './layout.js';
 import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.js';
+import { mainForm } from './main_form.js';
 import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
 import { MenuFolder } from './menu_folder.js';
 import { plainWords } from './plain_words.js';
 import { savingToFolder } from './save_folder.js';
+import { registryForm } from './registry_form.js';
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('preview');
@@ -27,7 +29,7 @@ const page = {
   lines: [],
   codePage: '1252', // the file's encoding: a code page, or 'utf-8'
   machineCodePage: '1252', // the ANSI code page of the simulated machine
-  layout: { main: { headerEnd: -1 }, next: 1, buttons: [] }, // where the lines are that the page writes
+  layout: { main: { headerEnd: -1 }, registry: { headerEnd: -1, aliases: [] }, next: 1, buttons: [] }, // where the lines are that the page writes
   placesFresh: false, // false from a change of the file until the menu runs on it
   applying: null, // the run of the menu on an edit, while it lasts
   rerunning: false, // from the stop of the menu for a change until it runs again
@@ -189,6 +191,7 @@ async function restart() {
   page.placesFresh = true;
   if (page.moved) writeMove();
   buttons.show();
+  for (const form of forms) form.show();
   render();
   renderFindings();
   renderRegistry();
@@ -197,6 +200,7 @@ async function restart() {
 async function open(folder) {
   performance.mark('open-start');
   setState('busy');
+  await loaded;
   $('messages').replaceChildren();
   const menu = await readMenu(folder);
   if (menu.fatal) {
@@ -516,7 +520,9 @@ document.addEventListener('keydown', (event) => {
   undo();
 });
 
-const buttons = buttonList(page, { queued, write, text: fileText, eol: () => usualEnd(page.lines), say, select });
+const formEdit = { queued, write, text: fileText, eol: () => usualEnd(page.lines), say };
+const buttons = buttonList(page, { ...formEdit, select });
+const forms = [mainForm(page, formEdit), registryForm(page, formEdit)];
 
 makingMenus(page, {
   open,
@@ -534,7 +540,11 @@ makingMenus(page, {
 
 const openedForSaving = savingToFolder(page, { open, current, fileBytes, say });
 
-page.menu = await Menu.load();
-page.menu.onWaitSlice = render;
+// A folder chosen while the module still loads opens once it has loaded.
+const loaded = Menu.load().then((menu) => {
+  page.menu = menu;
+  menu.onWaitSlice = render;
+});
+await loaded;
 setState('stopped');
 if (new URLSearchParams(location.search).has('demo')) open(await demo());

@@ -18,6 +18,7 @@
 #include "config/application.h"
 #include "config/text_encoding.h"
 #include "platform/sim/sim.h"
+#include "shell/main_window.h"
 #include "tools/autorun_sim/check_context.h"
 #include "tools/autorun_sim/menu_run.h"
 #include "tools/designer/json_text.h"
@@ -299,6 +300,115 @@ std::string buttonPlaces(CheckContext& context, uint32_t n, uint32_t count) {
            ",\"pictures\":" + picturesOf(context, section) + "}";
 }
 
+// One place where the file names an alias: the bytes [from, to) of the name.
+struct AliasUse {
+    std::string name;
+    size_t from = 0;
+    size_t to = 0;
+};
+
+// The items of a value as the menu cuts them: for each, its offset in the value, its bytes and
+// its words. use returns false to end the walk.
+template <typename Use>
+void walkItems(const Answer& answer, Use use) {
+    if (!answer.found || answer.value.empty()) return;
+    String list(answer.value.c_str());
+    char* base = list.text();
+    for (char* item = base; item != nullptr;) {
+        size_t from = static_cast<size_t>(item - base);
+        char* next = cutItem(item);
+        std::string raw = item;
+        int32_t n = 0;
+        String* words = itemWords(item, n);
+        bool more = use(from, raw, n, words);
+        delete[] words;
+        if (!more) break;
+        item = next;
+    }
+}
+
+// Where word number index of an item starts in its bytes.
+size_t wordAt(const std::string& raw, String* words, int32_t index) {
+    size_t at = 0;
+    for (int32_t i = 0; i <= index; ++i) {
+        at = raw.find(words[i].text(), i == 0 ? 0 : at + words[i - 1].length());
+    }
+    return at;
+}
+
+// Every place where the buttons the menu builds name an alias: the program of a RUN command
+// before its "+", and the third word of an Activate rule, as far as the menu reads the lists.
+std::vector<AliasUse> aliasUses(CheckContext& context, uint32_t count) {
+    std::vector<AliasUse> uses;
+    auto valueAt = [](const Answer& answer) {
+        return static_cast<size_t>(answer.offset) + answer.line.rfind(answer.value);
+    };
+    for (uint32_t n = 1; n <= count; ++n) {
+        std::string section = sectionOfButton(n);
+        Answer action = context.answer(section, keys::action);
+        walkItems(action, [&](size_t from, const std::string& raw, int32_t total, String* words) {
+            Command command = readCommand(total, words);
+            if (command == Command::endOfList) return false;
+            int32_t plus =
+                command == Command::run && total >= 2 ? aliasSeparator(words[1].text()) : -1;
+            if (plus >= 0) {
+                size_t at = valueAt(action) + from + wordAt(raw, words, 1);
+                uses.push_back({std::string(words[1].text(), static_cast<size_t>(plus)), at,
+                                at + static_cast<size_t>(plus)});
+            }
+            return true;
+        });
+        Answer activate = context.answer(section, keys::activate);
+        walkItems(activate, [&](size_t from, const std::string& raw, int32_t total, String* words) {
+            ActivateRule rule = readRule(total, words);
+            if (rule.stop != RuleStop::none) return false;
+            if (rule.alias != nullptr) {
+                size_t at = valueAt(activate) + from + wordAt(raw, words, 2);
+                uses.push_back({rule.alias, at, at + std::string(rule.alias).size()});
+            }
+            return true;
+        });
+    }
+    return uses;
+}
+
+// The lines of [Registry] as the menu reads them: each alias with its line [offset, length],
+// the bytes of its name, the text after "=" and the places that name it. A name defined twice
+// is found at its first line, so its uses belong there.
+std::string registryOf(CheckContext& context, uint32_t count) {
+    std::vector<AliasUse> uses = aliasUses(context, count);
+    std::vector<std::string> names;
+    std::string rows = "[";
+    for (const SectionLine& line : context.sectionLines("Registry")) {
+        context.app.currentLine.assign(line.text.c_str());
+        context.app.parseAliasLine();
+        std::string name = context.app.currentKey.length() > 0 ? context.app.currentKey.text() : "";
+        if (name.empty()) continue;
+        size_t at = line.text.find(name);
+        size_t equalsSign = line.text.find('=');
+        std::string path =
+            equalsSign == std::string::npos ? "" : trimmed(line.text.substr(equalsSign + 1));
+        bool first = std::none_of(names.begin(), names.end(), [&](const std::string& earlier) {
+            return equals(String(earlier.c_str()), name.c_str());
+        });
+        names.push_back(name);
+        std::string places = "[";
+        for (const AliasUse& use : uses) {
+            if (!first || !equals(String(use.name.c_str()), name.c_str())) continue;
+            if (places.size() > 1) places += ",";
+            places += range(use.from, use.to);
+        }
+        if (rows.size() > 1) rows += ",";
+        size_t offset = static_cast<size_t>(line.offset);
+        rows += "{\"name\":" + jsonFileText(name) + ",\"path\":" + jsonFileText(path) +
+                ",\"line\":[" + std::to_string(offset) + "," + std::to_string(line.text.size()) +
+                "],\"nameRange\":" + range(offset + at, offset + at + name.size()) +
+                ",\"uses\":" + places + "]}";
+    }
+    return "{\"headerEnd\":" + std::to_string(headerEnd(context, "Registry")) +
+           ",\"aliases\":" + rows + "]}";
+}
+
 // Where the lines are that the page rewrites, as [offset, length] in bytes, and where each
 // section's header line ends: BackGround and Buttons of [Main]; Left and Top of each button;
 // the number a new button takes, the first above Buttons whose section does not exist; and the
@@ -310,14 +420,23 @@ std::string layoutOf(const Options& options) {
     CheckContext context(options, app, bytes);
     Answer appName = context.answer("Main", keys::appName);
     Answer background = context.answer("Main", keys::background);
+    Answer showCaption = context.answer("Main", keys::showCaption);
+    Answer icon = context.answer("Main", keys::icon);
     uint32_t next = context.buttonCount() + 1;
     while (context.headerOffset(sectionOfButton(next)) >= 0) ++next;
-    std::string rows = "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
-                       ",\"background\":" + answerField(context, "Main", keys::background) +
-                       ",\"backgroundName\":" + jsonFileText(background.value) +
-                       ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
-                       ",\"appName\":" + (appName.found ? jsonFileText(appName.value) : "null") +
-                       "},\"next\":" + std::to_string(next) + ",\"buttons\":[";
+    std::string rows =
+        "{\"main\":{\"headerEnd\":" + std::to_string(headerEnd(context, "Main")) +
+        ",\"background\":" + answerField(context, "Main", keys::background) +
+        ",\"backgroundName\":" + jsonFileText(background.value) +
+        ",\"buttons\":" + answerField(context, "Main", keys::buttons) +
+        ",\"appName\":" + (appName.found ? jsonFileText(appName.value) : "null") +
+        ",\"appNameLine\":" + answerField(context, "Main", keys::appName) +
+        ",\"showCaption\":" + answerField(context, "Main", keys::showCaption) +
+        ",\"caption\":" + (captionWanted(String(showCaption.value.c_str())) ? "true" : "false") +
+        ",\"icon\":" + answerField(context, "Main", keys::icon) +
+        ",\"iconValue\":" + jsonFileText(icon.value) + "},\"registry\":" +
+        registryOf(context, std::min<uint32_t>(context.buttonCount(), maxButtons)) +
+        ",\"next\":" + std::to_string(next) + ",\"buttons\":[";
     uint32_t count = std::min<uint32_t>(context.buttonCount(), maxButtons);
     for (uint32_t n = 1; n <= count; ++n) {
         if (n > 1) rows += ",";
@@ -601,10 +720,63 @@ EMSCRIPTEN_KEEPALIVE const char* designer_rule(const char* value, int enable, in
     return hand("{\"value\":" + jsonText(rules) + "}");
 }
 
-// {"main": {"headerEnd", "background", "backgroundName", "buttons", "appName"}, "next",
-// "buttons": [{"headerEnd", "header", "end", "number", "left", "top", "tip", "activate",
-// "activateItems", "pictures"}]}: the places of the lines the page rewrites, the number of a new
-// button, each button's rules and the pictures the menu reads.
+// The values of [Main] that give the window title appName, a caption or none, and the icon
+// file icon of the folder (empty: the line stays as it is): {"keys": [[key, value], ...]} or
+// {"refused"} with the reason.
+EMSCRIPTEN_KEEPALIVE const char* designer_main_keys(const char* appName, int caption,
+                                                    const char* icon) {
+    for (const char* text : {appName, icon}) {
+        if (findChar('[', text) >= 0)
+            return hand("{\"refused\":" +
+                        jsonText("\"" + std::string(text) +
+                                 "\" cannot stand in [Main]: a [ ends the section there.") +
+                        "}");
+    }
+    // Any other value than 1 gives no caption; 0 says so plainly.
+    std::string rows = "[[\"AppName\"," + jsonText(trimmed(appName)) + "],[\"ShowCaption\",\"" +
+                       (caption != 0 ? "1" : "0") + "\"]";
+    if (icon[0] != '\0') rows += ",[\"Icon\"," + jsonText(icon) + "]";
+    return hand("{\"keys\":" + rows + "]}");
+}
+
+// The line of [Registry] that defines the alias name as the registry value path (below
+// HKEY_CURRENT_USER\Software, the value's name after the last backslash): {"line", "name"} or
+// {"refused"} with the reason. others: the names of the other aliases, one a line, none of which
+// it may take, as the menu finds only the first of two.
+EMSCRIPTEN_KEEPALIVE const char* designer_alias_line(const char* name, const char* path,
+                                                     const char* others) {
+    auto refused = [&](const std::string& why) {
+        return hand("{\"refused\":" +
+                    jsonText("No alias \"" + std::string(name) + "\": " + why + ".") + "}");
+    };
+    std::string alias = trimmed(name);
+    if (alias.empty()) return refused("give it a name");
+    if (alias[0] == ';') return refused("a line that starts with ; is a comment");
+    if (findChar('=', alias.c_str()) >= 0) return refused("an = ends the name there");
+    std::string refusal = refusalOf(alias);
+    if (!refusal.empty()) return refused(refusal);
+    std::string value = trimmed(path);
+    if (value.empty()) return refused("say which registry value it reads");
+    if (findChar('[', value.c_str()) >= 0)
+        return refused("a [ in its value ends the section there");
+    std::string list = others;
+    for (size_t start = 0; start < list.size();) {
+        size_t end = list.find('\n', start);
+        if (end == std::string::npos) end = list.size();
+        if (equals(String(list.substr(start, end - start).c_str()), alias.c_str()))
+            return refused("an alias of that name is in [Registry] already");
+        start = end + 1;
+    }
+    return hand("{\"line\":" + jsonText(alias + "=" + value) + ",\"name\":" + jsonText(alias) +
+                "}");
+}
+
+// {"main": {"headerEnd", "background", "backgroundName", "buttons", "appName", "appNameLine",
+// "showCaption", "caption", "icon", "iconValue"}, "registry": {"headerEnd", "aliases": [{"name",
+// "path", "line", "nameRange", "uses"}]}, "next", "buttons": [{"headerEnd", "header", "end",
+// "number", "left", "top", "tip", "activate", "activateItems", "pictures"}]}: the places of the
+// lines the page rewrites, the number of a new button, each alias with the places that name it,
+// and each button's rules and the pictures the menu reads.
 EMSCRIPTEN_KEEPALIVE const char* designer_layout() {
     return hand(designer().layout);
 }
