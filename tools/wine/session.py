@@ -60,8 +60,11 @@ def windows_path(unix_path):
 
 def wine_environment(prefix, display="", locale="C"):
     """Wine takes the ANSI code page from the Unix locale: 1252 for C and en_US.UTF-8, 1251 for
-    ru_RU.UTF-8. Its Unix file names are UTF-8 in every locale."""
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display, LC_ALL=locale,
+    ru_RU.UTF-8. Its Unix file names are UTF-8 in every locale. AUTORUN_WINEDEBUG, when set,
+    gives Wine's debug channels (e.g. +ole,+rpc) to every program of the session; each program's
+    log is kept with the files of a failed run."""
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=os.environ.get("AUTORUN_WINEDEBUG", "-all"),
+               DISPLAY=display, LC_ALL=locale,
                # No prompts to install the .NET and HTML engines, which nothing here uses.
                WINEDLLOVERRIDES="mscoree,mshtml=")
     if not display:
