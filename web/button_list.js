@@ -2,6 +2,7 @@
 // writes its lines into the text box as one edit of the page, which Undo takes back.
 import { actionForm } from './action_form.js';
 import { changedDeciders, deleteButton, duplicateButton, swapButtons } from './button_edits.js';
+import { copyPictures } from './button_pictures.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -22,6 +23,7 @@ export function buttonList(page, edit) {
         return;
       }
       await edit.write(result.text);
+      if (make === duplicateButton) await copyPictures(page, edit, page.layout.buttons.length - 1);
       for (const note of result.notes) edit.say(note);
       if (result.swapped) for (const note of changedDeciders(result, edit.text(), page.layout)) edit.say(note);
       edit.select(Math.min(selected(index), page.layout.buttons.length - 1));

@@ -69,14 +69,37 @@ export async function keepPictureStates(page, name, bytes, owner, placeFor) {
   return { left, top, paths };
 }
 
+// The folder's source images by sourceKey.
+function sourcesOf(page) {
+  const sources = new Map();
+  for (const file of page.folder.files())
+    if (/(^|\/)source\/[^/]*$/i.test(file.path)) sources.set(sourceKey(file.path), file);
+  return sources;
+}
+
+// A copy of a button names its original's pictures, which are laid where the original stands.
+// The copy gets pictures of its own from the same sources, laid at its place: for each slot of
+// button index whose picture has a source, [slot, the new BMP's path].
+export async function ownPictures(page, index) {
+  const place = page.layout.buttons[index];
+  const at = page.menu.buttons()[index];
+  const sources = sourcesOf(page);
+  const made = [];
+  for (const [slot, { name }] of (at && place ? place.pictures : []).entries()) {
+    const source = name && sources.get(pictureSource(folderPath(name)));
+    if (!source) continue;
+    const file = source.path.slice(source.path.lastIndexOf('/') + 1);
+    made.push([slot, await keepPicture(page, file, source.bytes, `Button${index + 1} ${slot}`, at.left, at.top)]);
+  }
+  return made;
+}
+
 // Lays every picture that has a source over the background again where the button that shows it
 // (the first, where several do) now stands or the background changed; true when a BMP changed,
 // which the menu then has to read anew.
 const made = new Map(); // a BMP's path in lower case: what it was last laid from
 export async function recompose(page) {
-  const sources = new Map();
-  for (const file of page.folder.files())
-    if (/(^|\/)source\/[^/]*$/i.test(file.path)) sources.set(sourceKey(file.path), file);
+  const sources = sourcesOf(page);
   if (sources.size === 0) return false;
   const { bytes: backgroundBytes, image } = await background(page);
   const shown = page.menu.buttons();

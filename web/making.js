@@ -5,14 +5,13 @@ import { buttonPictures, colours, corners, sizes } from './button_art.js';
 import { finishedFolder, menuZip, offer } from './bundle.js';
 import { largestFile } from './folder.js';
 import { appendSection, setMainKeys } from './layout.js';
-import { buttonPictureChoices } from './button_pictures.js';
+import { buttonPictureChoices, pictureKeys } from './button_pictures.js';
 import { keepPicture, keepPictureStates } from './compose.js';
 import { bmpFile, decodeImage, picturePath, pngFile } from './picture.js';
 
 const $ = (id) => document.getElementById(id);
 const margin = 16; // from the background's corner to the first button
 const gap = 8; // between a button and the one below it
-const pictureKeys = { normal: 'NABitmap', hover: 'ABitmap', pressed: 'PBitmap', disabled: 'DBitmap' };
 const windowsPath = (path) => path.replaceAll('/', '\\');
 
 export function makingMenus(page, edit) {
