@@ -49,6 +49,7 @@ export function makingMenus(page, edit) {
     const file = event.target.files[0];
     event.target.value = '';
     if (!file) return;
+    performance.mark('picture-start');
     let image;
     try {
       image = await decodeImage(file);
@@ -60,6 +61,7 @@ export function makingMenus(page, edit) {
     await edit.current();
     const path = page.folder.nameFor(picturePath(file.name, page.codePage), file.name);
     put(path, bmpFile(image), file.name);
+    performance.measure('picture', 'picture-start');
     const { main } = page.layout;
     await edit.write(setMainKeys(edit.text(), main, [['BackGround', windowsPath(path), main.background]], edit.eol()));
   });
@@ -118,6 +120,7 @@ export function makingMenus(page, edit) {
   }
 
   $('download').addEventListener('click', async () => {
+    performance.mark('zip-start');
     await edit.current();
     const errors = page.menu.findings().filter((f) => f.severity === 'error');
     if (errors.length > 0) {
@@ -139,5 +142,6 @@ export function makingMenus(page, edit) {
     const files = [...page.folder.files().filter((f) => f.path.toLowerCase() !== ini.path.toLowerCase()), ini];
     const inf = autorunInf(page.layout.main.appName, page.codePage);
     offer(await menuZip(files, program, inf), `${page.folder.name || 'menu'}.zip`);
+    performance.measure('zip', 'zip-start');
   });
 }
