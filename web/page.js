@@ -2,6 +2,7 @@
 // the plain account of each click, the findings of check, the registry and the file in step.
 import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
+import { EventLog } from './event_log.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
 import { buttonList } from './button_list.js';
 import { inText, placeButton } from './layout.js';
@@ -9,11 +10,12 @@ import { applyShown, joinLines, shownText, splitLines, usualEnd } from './lines.
 import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
 import { MenuFolder } from './menu_folder.js';
-import { plainWords } from './plain_words.js';
+import { Preview } from './preview.js';
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('preview');
 const textBox = $('text');
+const preview = new Preview(canvas);
 const editDelay = 150;
 
 const page = {
@@ -36,7 +38,6 @@ const page = {
   drag: null,
   selected: -1,
   editTimer: 0,
-  eventLines: [], // the trace since the last click, rebuild or start
   pointer: { x: 0, y: 0 }, // where the last move the menu handled left the pointer
 };
 
@@ -48,13 +49,15 @@ function say(text, bad = false) {
 }
 
 // What Windows would do is told for one click (or start, or rebuild) at a time.
-function newEvent() {
-  page.eventLines = [];
-  $('words').replaceChildren();
+const log = new EventLog($('trace'), $('words'));
+const newEvent = () => log.newEvent();
+
+function setHidden(element, hidden) {
+  if (element.hidden !== hidden) element.hidden = hidden;
 }
 
 function setState(state) {
-  document.body.dataset.state = state;
+  if (document.body.dataset.state !== state) document.body.dataset.state = state;
 }
 
 function fileText() {
@@ -75,28 +78,20 @@ function render() {
   if (page.rerunning) return;
   const { menu } = page;
   const info = menu.window();
-  const image = menu.pixels();
-  canvas.width = image ? image.width : 0;
-  canvas.height = image ? image.height : 0;
-  if (image) canvas.getContext('2d').putImageData(image, 0, 0);
-  $('caption').hidden = !info.exists || !info.caption;
-  $('caption').textContent = info.title ?? '';
+  const width = canvas.width;
+  preview.draw(info.exists ? menu.frame() : null);
+  // A caption as wide as the canvas may wrap anew.
+  if (canvas.width !== width) canvasTop = null;
+  showCaption(info.exists && info.caption ? info.title ?? '' : null);
   // The menu draws the file as it last ran on it; the moves written since and the one waiting
   // for the places of its lines show where the button is now.
   page.buttons = menu.running ? menu.buttons() : [];
   for (const [index, moved] of page.written) place(page.buttons[index], moved);
   if (page.moved) place(page.buttons[page.moved.index], page.moved);
-  const lines = menu.trace();
-  if (lines.length > 0) {
-    const trace = $('trace');
-    trace.textContent = (trace.textContent + lines.join('\n') + '\n').slice(-200000);
-    page.eventLines.push(...lines);
-    const words = plainWords(page.eventLines).map((text) => Object.assign(document.createElement('li'), { textContent: text }));
-    $('words').replaceChildren(...words);
-  }
+  log.add(menu.trace());
   showTooltip(layoutMode() ? '' : menu.tooltip());
-  $('wait').hidden = menu.state !== 'waiting';
-  $('closed').hidden = menu.running || !page.loaded;
+  setHidden($('wait'), menu.state !== 'waiting');
+  setHidden($('closed'), menu.running || !page.loaded);
   drawSelection();
   setState(menu.state);
   document.body.dataset.frames = Number(document.body.dataset.frames ?? 0) + 1;
@@ -111,6 +106,7 @@ function drawSelection() {
   context.strokeStyle = '#ff00ff';
   context.setLineDash([4, 3]);
   context.strokeRect(button.left + dx + 0.5, button.top + dy + 0.5, button.right - button.left - 1, button.bottom - button.top - 1);
+  preview.overdrawn();
 }
 
 function renderFindings() {
@@ -216,7 +212,7 @@ async function open(folder) {
   page.written.clear();
   page.history = [];
   textBox.value = shownText(page.lines);
-  $('trace').textContent = '';
+  log.clearTrace();
   $('save').disabled = false;
   $('making').disabled = false;
   $('status').textContent = page.folder.describe();
@@ -329,13 +325,29 @@ function select(index) {
   render();
 }
 
+// A frame writes only what changed and moves the tip by a transform, so that neither it nor the
+// next pointer move waits for a layout of the page (of a large file in the text box, say).
+let canvasTop = null; // the canvas's offset in the window, known until the caption or width changes
+function showCaption(title) {
+  const caption = $('caption');
+  if (caption.hidden !== (title === null)) {
+    caption.hidden = title === null;
+    canvasTop = null;
+  }
+  if (title !== null && caption.textContent !== title) {
+    caption.textContent = title;
+    canvasTop = null;
+  }
+}
+
 // The tip the menu's tooltip control shows, a little below the pointer as Windows places it.
 function showTooltip(text) {
   const tip = $('tooltip');
-  tip.hidden = text === '';
-  tip.textContent = text;
-  tip.style.left = `${page.pointer.x}px`;
-  tip.style.top = `${canvas.offsetTop + page.pointer.y + 20}px`;
+  if (tip.hidden !== (text === '')) tip.hidden = text === '';
+  if (text === '') return;
+  if (tip.textContent !== text) tip.textContent = text;
+  canvasTop ??= canvas.offsetTop;
+  tip.style.transform = `translate(${page.pointer.x}px, ${canvasTop + page.pointer.y + 20}px)`;
 }
 
 function pointerAt(event) {
