@@ -97,9 +97,12 @@ class Designer(unittest.TestCase):
         cls.work.cleanup()
 
     def open(self, query="?demo"):
+        """Loads the page; without a query, until it can open a folder (its module has loaded)."""
         self.driver.get(self.url + query)
         if query:
             self.settle()
+        else:
+            self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
 
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
@@ -437,7 +440,6 @@ class Designer(unittest.TestCase):
 
     def test_a_new_menu_becomes_a_zip_of_the_whole_folder(self):
         self.open("")
-        self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
         before = self.frames()
         self.driver.find_element(By.ID, "new-menu").click()
         self.settle(before)
@@ -512,7 +514,6 @@ class Designer(unittest.TestCase):
 
     def test_any_image_the_browser_decodes_becomes_the_background(self):
         self.open("")
-        self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
         self.driver.find_element(By.ID, "new-menu").click()
         work = Path(self.work.name)
         (work / "drawing.svg").write_text('<svg xmlns="http://www.w3.org/2000/svg" width="40" height="30">'
