@@ -22,10 +22,22 @@ export function autorunInf(appName, codePage) {
   return bytes;
 }
 
-// files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written. The zip
-// writer is fetched the first time, so that it does not delay the page's start.
+// The zip writer, in the minified build its package publishes for browsers, which defines
+// self.fflate; loaded the first time, so that it does not delay the page's start.
+let zipWriter = null;
+function loadZipWriter() {
+  zipWriter ??= new Promise((resolve, reject) => {
+    const script = Object.assign(document.createElement('script'), { src: 'fflate.js' });
+    script.onload = () => resolve(self.fflate);
+    script.onerror = () => reject(new Error('fflate.js cannot be loaded'));
+    document.head.append(script);
+  });
+  return zipWriter;
+}
+
+// files: [{ path, bytes }] of the folder, autorun.ini among them as it is to be written.
 export async function menuZip(files, program, inf) {
-  const { zipSync } = await import('./fflate.js');
+  const { zipSync } = await loadZipWriter();
   const entries = {};
   const has = (name) => files.some((f) => f.path.toLowerCase() === name);
   for (const { path, bytes } of files) if (!(program && path.toLowerCase() === 'autorun.exe')) entries[path] = bytes;
