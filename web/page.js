@@ -60,8 +60,12 @@ function setState(state) {
   if (document.body.dataset.state !== state) document.body.dataset.state = state;
 }
 
+// Joined again only when the lines change (page.lines is replaced, never changed in place): a
+// file of megabytes takes a while to join.
+let joined = { lines: null, text: '' };
 function fileText() {
-  return joinLines(page.lines);
+  if (joined.lines !== page.lines) joined = { lines: page.lines, text: joinLines(page.lines) };
+  return joined.text;
 }
 
 // An unedited file is given back as it came, mark and all.
@@ -113,16 +117,11 @@ function renderFindings() {
   const findings = page.menu.findings();
   const gutter = $('gutter');
   const count = page.lines.length;
-  if (gutter.children.length !== count) {
-    gutter.replaceChildren(
-      ...Array.from({ length: count }, (_, i) => {
-        const div = document.createElement('div');
-        div.textContent = i + 1;
-        return div;
-      }),
-    );
+  numberLines(gutter, count);
+  for (const div of gutter.querySelectorAll('.error, .warning')) {
+    div.className = '';
+    div.removeAttribute('title');
   }
-  for (const div of gutter.querySelectorAll('.error, .warning')) div.className = '';
   const list = findings.map((finding) => {
     const li = document.createElement('li');
     li.className = finding.severity;
@@ -140,6 +139,21 @@ function renderFindings() {
   $('findings').replaceChildren(...list);
   for (const f of findings.filter((f) => f.text.includes('cannot be shown')))
     say(`A picture the menu cannot show, line ${f.line}: ${f.text}`, true);
+}
+
+// The gutter gets or loses the numbers from the first it lacks or has too many: an edit adds or
+// takes a few, and a large file's tens of thousands are written as one piece of markup.
+function numberLines(gutter, count) {
+  const had = gutter.children.length;
+  if (had > count) {
+    const range = document.createRange();
+    range.setStartBefore(gutter.children[count]);
+    range.setEndAfter(gutter.lastChild);
+    range.deleteContents();
+  } else if (had < count) {
+    const numbers = Array.from({ length: count - had }, (_, i) => `<div>${had + i + 1}</div>`);
+    gutter.insertAdjacentHTML('beforeend', numbers.join(''));
+  }
 }
 
 function showLine(line) {
