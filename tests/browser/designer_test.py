@@ -251,6 +251,17 @@ class Designer(unittest.TestCase):
         with self.crlf_demo() as ini:
             self.assertEqual(self.saved(), ini)
 
+    def test_the_outline_of_a_selected_button_goes_with_layout_mode(self):
+        # A frame draws what the menu changed; the page's own outline is no part of that.
+        self.open()
+        self.driver.find_element(By.ID, "layout-mode").click()
+        self.pointer(*README, press=True)
+        self.assertNotEqual(self.canvas(), play())
+        before = self.frames()
+        self.driver.find_element(By.ID, "layout-mode").click()
+        self.settle(before)
+        self.assertPixels(self.canvas(), play())
+
     def test_dragging_a_button_rewrites_only_its_left_and_top(self):
         with self.crlf_demo() as ini:
             self.driver.find_element(By.ID, "layout-mode").click()
