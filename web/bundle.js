@@ -57,9 +57,22 @@ export async function finishedFolder(page, edit, question, refused) {
   return files;
 }
 
-// The zip writer is fetched the first time, so that it does not delay the page's start.
+// The zip writer, in the minified build its package publishes for browsers, which defines
+// self.fflate; loaded the first time, so that it does not delay the page's start.
+let zipWriter = null;
+function loadZipWriter() {
+  zipWriter ??= new Promise((resolve, reject) => {
+    const script = Object.assign(document.createElement('script'), { src: 'fflate.js' });
+    script.onload = () => resolve(self.fflate);
+    script.onerror = () => reject(new Error('fflate.js cannot be loaded'));
+    document.head.append(script);
+  });
+  return zipWriter;
+}
+
+// files: [{ path, bytes }] of the finished folder.
 export async function menuZip(files) {
-  const { zipSync } = await import('./fflate.js');
+  const { zipSync } = await loadZipWriter();
   return zipSync(Object.fromEntries(files.map((f) => [f.path, f.bytes])), { level: 6 });
 }
 

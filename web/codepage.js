@@ -8,8 +8,9 @@ function table(codePage) {
   if (!tables.has(codePage)) {
     const decoder = new TextDecoder(`windows-${codePage}`);
     const bytes = Uint8Array.from({ length: 256 }, (_, i) => i);
-    const chars = [...decoder.decode(bytes)];
-    const encode = new Map(chars.map((c, i) => [c, i]));
+    // Byte of each UTF-16 code unit, -1 where the code page has none: a look-up a character.
+    const encode = new Int16Array(65536).fill(-1);
+    [...decoder.decode(bytes)].forEach((c, i) => (encode[c.charCodeAt(0)] = i));
     tables.set(codePage, { decoder, encode });
   }
   return tables.get(codePage);
@@ -34,9 +35,9 @@ export function encode(text, encoding) {
   const bytes = new Uint8Array(text.length);
   let missing = 0;
   for (let i = 0; i < text.length; i++) {
-    const byte = map.get(text[i]);
-    if (byte === undefined) missing++;
-    bytes[i] = byte ?? 0x3f;
+    const byte = map[text.charCodeAt(i)];
+    if (byte < 0) missing++;
+    bytes[i] = byte < 0 ? 0x3f : byte;
   }
   return { bytes, missing };
 }

@@ -50,6 +50,7 @@ export function makingMenus(page, edit) {
     const file = event.target.files[0];
     event.target.value = '';
     if (!file) return;
+    performance.mark('picture-start');
     let image;
     try {
       image = await decodeImage(file);
@@ -61,6 +62,7 @@ export function makingMenus(page, edit) {
     await edit.current();
     const path = page.folder.nameFor(picturePath(file.name, page.codePage), file.name);
     put(path, bmpFile(image), file.name);
+    performance.measure('picture', 'picture-start');
     const { main } = page.layout;
     await edit.write(setMainKeys(edit.text(), main, [['BackGround', windowsPath(path), main.background]], edit.eol()));
   });
@@ -144,7 +146,9 @@ export function makingMenus(page, edit) {
   buttonPictureChoices(page, edit, pictureKeys);
 
   $('download').addEventListener('click', async () => {
+    performance.mark('zip-start');
     const files = await finishedFolder(page, edit, 'Make the zip all the same?', 'No zip was made: check the errors listed under the file.');
     if (files) offer(await menuZip(files), `${page.folder.name || 'menu'}.zip`);
+    performance.measure('zip', 'zip-start');
   });
 }

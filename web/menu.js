@@ -3,6 +3,8 @@
 // menu shows resolves once the menu has handled it and waits again.
 import createDesigner from './designer.js';
 
+const decoder = new TextDecoder();
+
 export class Menu {
   static async load() {
     const menu = new Menu();
@@ -63,9 +65,7 @@ export class Menu {
 
   #read(pointer) {
     const heap = this.module.HEAPU8;
-    let end = pointer;
-    while (heap[end] !== 0) end++;
-    return new TextDecoder().decode(heap.subarray(pointer, end));
+    return decoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
   }
 
   #json(name) {
@@ -192,8 +192,26 @@ export class Menu {
     return new ImageData(new Uint8ClampedArray(bytes), width, height);
   }
 
+  // The client area as ImageData over the module's memory (good until the next call into the
+  // module) and the rectangle changed since the last call, { image, left, top, right, bottom }, or
+  // null when the menu has no client area.
+  frame() {
+    const header = this.#call('frame'); // first: it may grow the memory, which takes a new buffer
+    const [width, height, left, top, right, bottom, pointer] = new Int32Array(this.module.HEAPU8.buffer, header, 7);
+    if (width === 0 || height === 0) return null;
+    const bytes = new Uint8ClampedArray(this.module.HEAPU8.buffer, pointer, width * height * 4);
+    return { image: new ImageData(bytes, width, height), left, top, right, bottom };
+  }
+
+  // [{ left, top, right, bottom, state, hidden, enabled }] of each button.
   buttons() {
-    return this.#json('buttons');
+    const rows = this.#call('buttons'); // first: it may grow the memory, which takes a new buffer
+    const heap = new Int32Array(this.module.HEAPU8.buffer);
+    const at = rows / 4;
+    return Array.from({ length: heap[at] }, (_, i) => {
+      const [left, top, right, bottom, state, flags] = heap.subarray(at + 1 + i * 6, at + 7 + i * 6);
+      return { left, top, right, bottom, state, hidden: (flags & 1) !== 0, enabled: (flags & 2) !== 0 };
+    });
   }
 
   // The text of the tooltip the menu's tooltip control shows now, '' for none.

@@ -2,6 +2,7 @@
 // the plain account of each click, the findings of check, the registry and the file in step.
 import { offer } from './bundle.js';
 import { decode, encode } from './codepage.js';
+import { EventLog } from './event_log.js';
 import { demo, fromDrop, fromPicker, readMenu } from './folder.js';
 import { buttonList } from './button_list.js';
 import { recompose } from './compose.js';
@@ -11,13 +12,14 @@ import { mainForm } from './main_form.js';
 import { makingMenus } from './making.js';
 import { Menu } from './menu.js';
 import { MenuFolder } from './menu_folder.js';
-import { plainWords } from './plain_words.js';
 import { savingToFolder } from './save_folder.js';
 import { registryForm } from './registry_form.js';
+import { Preview } from './preview.js';
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('preview');
 const textBox = $('text');
+const preview = new Preview(canvas);
 const editDelay = 150;
 
 const page = {
@@ -40,7 +42,6 @@ const page = {
   drag: null,
   selected: -1,
   editTimer: 0,
-  eventLines: [], // the trace since the last click, rebuild or start
   pointer: { x: 0, y: 0 }, // where the last move the menu handled left the pointer
 };
 
@@ -52,17 +53,23 @@ function say(text, bad = false) {
 }
 
 // What Windows would do is told for one click (or start, or rebuild) at a time.
-function newEvent() {
-  page.eventLines = [];
-  $('words').replaceChildren();
+const log = new EventLog($('trace'), $('words'));
+const newEvent = () => log.newEvent();
+
+function setHidden(element, hidden) {
+  if (element.hidden !== hidden) element.hidden = hidden;
 }
 
 function setState(state) {
-  document.body.dataset.state = state;
+  if (document.body.dataset.state !== state) document.body.dataset.state = state;
 }
 
+// Joined again only when the lines change (page.lines is replaced, never changed in place): a
+// file of megabytes takes a while to join.
+let joined = { lines: null, text: '' };
 function fileText() {
-  return joinLines(page.lines);
+  if (joined.lines !== page.lines) joined = { lines: page.lines, text: joinLines(page.lines) };
+  return joined.text;
 }
 
 // An unedited file is given back as it came, mark and all.
@@ -79,28 +86,20 @@ function render() {
   if (page.rerunning) return;
   const { menu } = page;
   const info = menu.window();
-  const image = menu.pixels();
-  canvas.width = image ? image.width : 0;
-  canvas.height = image ? image.height : 0;
-  if (image) canvas.getContext('2d').putImageData(image, 0, 0);
-  $('caption').hidden = !info.exists || !info.caption;
-  $('caption').textContent = info.title ?? '';
+  const width = canvas.width;
+  preview.draw(info.exists ? menu.frame() : null);
+  // A caption as wide as the canvas may wrap anew.
+  if (canvas.width !== width) canvasTop = null;
+  showCaption(info.exists && info.caption ? info.title ?? '' : null);
   // The menu draws the file as it last ran on it; the moves written since and the one waiting
   // for the places of its lines show where the button is now.
   page.buttons = menu.running ? menu.buttons() : [];
   for (const [index, moved] of page.written) place(page.buttons[index], moved);
   if (page.moved) place(page.buttons[page.moved.index], page.moved);
-  const lines = menu.trace();
-  if (lines.length > 0) {
-    const trace = $('trace');
-    trace.textContent = (trace.textContent + lines.join('\n') + '\n').slice(-200000);
-    page.eventLines.push(...lines);
-    const words = plainWords(page.eventLines).map((text) => Object.assign(document.createElement('li'), { textContent: text }));
-    $('words').replaceChildren(...words);
-  }
+  log.add(menu.trace());
   showTooltip(layoutMode() ? '' : menu.tooltip());
-  $('wait').hidden = menu.state !== 'waiting';
-  $('closed').hidden = menu.running || !page.loaded;
+  setHidden($('wait'), menu.state !== 'waiting');
+  setHidden($('closed'), menu.running || !page.loaded);
   drawSelection();
   setState(menu.state);
   document.body.dataset.frames = Number(document.body.dataset.frames ?? 0) + 1;
@@ -115,22 +114,18 @@ function drawSelection() {
   context.strokeStyle = '#ff00ff';
   context.setLineDash([4, 3]);
   context.strokeRect(button.left + dx + 0.5, button.top + dy + 0.5, button.right - button.left - 1, button.bottom - button.top - 1);
+  preview.overdrawn();
 }
 
 function renderFindings() {
   const findings = page.menu.findings();
   const gutter = $('gutter');
   const count = page.lines.length;
-  if (gutter.children.length !== count) {
-    gutter.replaceChildren(
-      ...Array.from({ length: count }, (_, i) => {
-        const div = document.createElement('div');
-        div.textContent = i + 1;
-        return div;
-      }),
-    );
+  numberLines(gutter, count);
+  for (const div of gutter.querySelectorAll('.error, .warning')) {
+    div.className = '';
+    div.removeAttribute('title');
   }
-  for (const div of gutter.querySelectorAll('.error, .warning')) div.className = '';
   const list = findings.map((finding) => {
     const li = document.createElement('li');
     li.className = finding.severity;
@@ -148,6 +143,21 @@ function renderFindings() {
   $('findings').replaceChildren(...list);
   for (const f of findings.filter((f) => f.text.includes('cannot be shown')))
     say(`A picture the menu cannot show, line ${f.line}: ${f.text}`, true);
+}
+
+// The gutter gets or loses the numbers from the first it lacks or has too many: an edit adds or
+// takes a few, and a large file's tens of thousands are written as one piece of markup.
+function numberLines(gutter, count) {
+  const had = gutter.children.length;
+  if (had > count) {
+    const range = document.createRange();
+    range.setStartBefore(gutter.children[count]);
+    range.setEndAfter(gutter.lastChild);
+    range.deleteContents();
+  } else if (had < count) {
+    const numbers = Array.from({ length: count - had }, (_, i) => `<div>${had + i + 1}</div>`);
+    gutter.insertAdjacentHTML('beforeend', numbers.join(''));
+  }
 }
 
 function showLine(line) {
@@ -225,7 +235,7 @@ async function open(folder) {
   page.written.clear();
   page.history = [];
   textBox.value = shownText(page.lines);
-  $('trace').textContent = '';
+  log.clearTrace();
   $('save').disabled = false;
   $('making').disabled = false;
   $('status').textContent = page.folder.describe();
@@ -338,13 +348,29 @@ function select(index) {
   render();
 }
 
+// A frame writes only what changed and moves the tip by a transform, so that neither it nor the
+// next pointer move waits for a layout of the page (of a large file in the text box, say).
+let canvasTop = null; // the canvas's offset in the window, known until the caption or width changes
+function showCaption(title) {
+  const caption = $('caption');
+  if (caption.hidden !== (title === null)) {
+    caption.hidden = title === null;
+    canvasTop = null;
+  }
+  if (title !== null && caption.textContent !== title) {
+    caption.textContent = title;
+    canvasTop = null;
+  }
+}
+
 // The tip the menu's tooltip control shows, a little below the pointer as Windows places it.
 function showTooltip(text) {
   const tip = $('tooltip');
-  tip.hidden = text === '';
-  tip.textContent = text;
-  tip.style.left = `${page.pointer.x}px`;
-  tip.style.top = `${canvas.offsetTop + page.pointer.y + 20}px`;
+  if (tip.hidden !== (text === '')) tip.hidden = text === '';
+  if (text === '') return;
+  if (tip.textContent !== text) tip.textContent = text;
+  canvasTop ??= canvas.offsetTop;
+  tip.style.transform = `translate(${page.pointer.x}px, ${canvasTop + page.pointer.y + 20}px)`;
 }
 
 function pointerAt(event) {

@@ -9,9 +9,8 @@ export function field(line, name) {
   return match[2] ?? match[3];
 }
 
-// Sentences for the trace lines of one event; waiting tells whether the menu still waits.
-export function plainWords(lines) {
-  const said = [];
+// Adds to said, the sentences for the trace lines of one event so far, those for its next lines.
+export function addWords(said, lines) {
   for (const line of lines) {
     const call = line.split(' ', 1)[0];
     if (call === 'CreateProcessW' && field(line, 'result') === 'started') {
@@ -35,5 +34,4 @@ export function plainWords(lines) {
       said.push('closes the menu');
     }
   }
-  return said;
 }

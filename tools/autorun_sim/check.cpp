@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "config/text_encoding.h"
 #include "platform/sim/sim.h"
@@ -38,10 +37,7 @@ std::vector<Finding> collectFindings(const Options& options) {
                         "there is no autorun.ini in the menu folder " + options.dir +
                             ": the menu shows an empty window without title, picture or buttons"}};
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-
-    std::string bytes = content.str();
+    std::string bytes = readAll(in);
     if (textEncoding() == TextEncoding::utf8) bytes.erase(0, byteOrderMarkSize);
     CheckContext context(options, app, bytes);
     if (checkEncoding(context)) {

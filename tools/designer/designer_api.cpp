@@ -44,6 +44,10 @@ struct Designer {
     std::vector<Finding> findings;
     std::string reply;  // the text the last call handed out
     std::vector<uint8_t> rgba;
+    std::vector<uint32_t> frame;  // the client area as the page last drew it, RGBA
+    std::vector<uint32_t> shown;  // the same as the window held it
+    std::vector<int32_t> buttons;
+    int32_t frameHeader[7] = {};
 };
 
 Designer& designer() {
@@ -607,6 +611,48 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* designer_pixels() {
     return rgba.data();
 }
 
+// The client area as RGBA bytes, row by row, kept from call to call, and the rectangle that holds
+// every pixel changed since the last call: [width, height, left, top, right, bottom, address of
+// the bytes]. The rectangle is empty when nothing changed and all of it when the size changed.
+// The page draws that rectangle only, which spares it converting and copying whole frames.
+EMSCRIPTEN_KEEPALIVE const int32_t* designer_frame() {
+    Designer& d = designer();
+    int32_t width = 0, height = 0;
+    static const std::vector<uint32_t> none;
+    const std::vector<uint32_t>* shown = sim::clientPixels(sim::mainWindow(), width, height);
+    const std::vector<uint32_t>& pixels = shown != nullptr ? *shown : none;
+    if (shown == nullptr) width = height = 0;
+    int32_t* header = d.frameHeader;
+    bool resized = header[0] != width || header[1] != height;
+    if (resized) {
+        d.frame.assign(pixels.size(), 0);
+        d.shown.assign(pixels.size(), 0);
+    }
+    int32_t left = width, top = height, right = 0, bottom = 0;
+    for (int32_t y = 0; y < height; ++y) {
+        size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
+        const uint32_t* now = pixels.data() + row;
+        uint32_t* before = d.shown.data() + row;
+        for (int32_t x = 0; x < width; ++x) {
+            uint32_t p = now[x];
+            if (p == before[x] && !resized) continue;
+            before[x] = p;
+            // Red, green, blue and an opaque alpha in memory order, on little-endian wasm.
+            d.frame[row + x] =
+                0xff000000u | (p & 0xff00u) | ((p >> 16) & 0xffu) | ((p & 0xffu) << 16);
+            left = std::min(left, x);
+            right = std::max(right, x + 1);
+            top = std::min(top, y);
+            bottom = y + 1;
+        }
+    }
+    if (right == 0) left = top = right = bottom = 0;
+    auto address = static_cast<int32_t>(reinterpret_cast<intptr_t>(d.frame.data()));
+    int32_t values[] = {width, height, left, top, right, bottom, address};
+    std::copy(std::begin(values), std::end(values), header);
+    return header;
+}
+
 // {"exists","width","height","title","caption"}: the main window as it stands.
 EMSCRIPTEN_KEEPALIVE const char* designer_window() {
     sim::WindowInfo info = sim::windowInfo(sim::mainWindow());
@@ -625,22 +671,21 @@ EMSCRIPTEN_KEEPALIVE const char* designer_trace() {
     return hand(std::move(lines));
 }
 
-// Each button's rectangle, state (0 normal, 1 hover, 2 pressed, 3 disabled) and flags.
-EMSCRIPTEN_KEEPALIVE const char* designer_buttons() {
-    std::string rows = "[";
+// Each button's rectangle, state (0 normal, 1 hover, 2 pressed, 3 disabled) and flags (1 hidden,
+// 2 enabled), as numbers: [count, then left, top, right, bottom, state, flags of each button].
+// Numbers rather than JSON, as the page reads them after every event.
+EMSCRIPTEN_KEEPALIVE const int32_t* designer_buttons() {
+    std::vector<int32_t>& rows = designer().buttons;
     Application* app = designer().running ? Application::instance() : nullptr;
-    for (uint32_t i = 0; app != nullptr && app->buttons != nullptr && i < app->buttonCount; ++i) {
+    uint32_t count = app != nullptr && app->buttons != nullptr ? app->buttonCount : 0;
+    rows.assign(1, static_cast<int32_t>(count));
+    for (uint32_t i = 0; i < count; ++i) {
         const MenuButton& b = app->buttons[i];
-        if (i > 0) rows += ",";
-        rows += "{\"left\":" + std::to_string(b.rect.left) +
-                ",\"top\":" + std::to_string(b.rect.top) +
-                ",\"right\":" + std::to_string(b.rect.right) +
-                ",\"bottom\":" + std::to_string(b.rect.bottom) +
-                ",\"state\":" + std::to_string(b.state) +
-                ",\"hidden\":" + (b.hidden ? "true" : "false") +
-                ",\"enabled\":" + (b.enabled ? "true" : "false") + "}";
+        rows.insert(rows.end(),
+                    {b.rect.left, b.rect.top, b.rect.right, b.rect.bottom,
+                     static_cast<int32_t>(b.state), (b.hidden ? 1 : 0) | (b.enabled ? 2 : 0)});
     }
-    return hand(rows + "]");
+    return rows.data();
 }
 
 // The text of the tooltip the menu's tooltip control shows now, empty for none.

@@ -84,6 +84,9 @@ struct Image {
     uint32_t at(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Image clientImage(WindowHandle window);
+// The same pixels where the window keeps them, without a copy: null when the window does not
+// exist. They stay valid until the machine next runs.
+const std::vector<uint32_t>* clientPixels(WindowHandle window, int32_t& width, int32_t& height);
 // A device context with a surface of its own, for drawing tests; filled with colour.
 DeviceContext createSurface(int32_t width, int32_t height, uint32_t colour = 0);
 Image surfaceImage(DeviceContext dc);

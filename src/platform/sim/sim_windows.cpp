@@ -212,6 +212,15 @@ Image clientImage(WindowHandle window) {
     return image;
 }
 
+const std::vector<uint32_t>* clientPixels(WindowHandle window, int32_t& width, int32_t& height) {
+    auto it = world().windows.find(id(window));
+    if (it == world().windows.end()) return nullptr;
+    const Surface& s = *it->second.client;
+    width = s.width;
+    height = s.height;
+    return &s.pixels;
+}
+
 void move(int32_t x, int32_t y) {
     queueInput(wm::mouseMove, 0, x, y);
 }
