@@ -1,7 +1,7 @@
 """Button pictures with see-through parts on the designer page, with real pointer input: laid
 over the background at the button's place in the written BMP and the preview, again after a drag,
-on a new background and in the folder opened again, and a button made from one picture in its four
-states. Usage: pictures_test.py SITE_FOLDER AUTORUN_SIM"""
+on a new background, in the folder opened again and in a copy of the button, and a button made from
+one picture in its four states. Usage: pictures_test.py SITE_FOLDER AUTORUN_SIM"""
 
 import io, subprocess, sys, tempfile, unittest, zipfile
 from pathlib import Path
@@ -71,9 +71,9 @@ class Pictures(designer_test.Designer):
         section = self.ini_text().split("[Button")[-1]
         return dict(line.split("=", 1) for line in section.split("\n") if "=" in line)
 
-    def written(self):
-        """The folder's files as the zip gives them."""
-        with zipfile.ZipFile(io.BytesIO(self.download("download", "menu.zip"))) as zipped:
+    def written(self, name="menu"):
+        """The folder's files as the zip gives them; name: the folder's."""
+        with zipfile.ZipFile(io.BytesIO(self.download("download", name + ".zip"))) as zipped:
             return {name: zipped.read(name) for name in zipped.namelist()}
 
     def to(self, x, y):
@@ -132,6 +132,19 @@ class Pictures(designer_test.Designer):
             self.drag(left + 50, top + 60, -30, -40)
             self.until(lambda: self.button_keys()["Top"] == str(top + 20), "the drag written")
             self.shows(left + 20, top + 20, self.laid(left + 20, top + 20), "the picture over the background where it went")
+
+            # A copy gets pictures of its own, laid where it stands; the original keeps its own.
+            self.driver.find_element(By.CSS_SELECTOR, "#button-list li").click()
+            self.driver.find_element(By.ID, "button-duplicate").click()
+            self.until(lambda: "[Button2]" in self.ini_text() and self.button_keys()["NABitmap"] != "pictures\\art.bmp",
+                       "the copy's own picture named")
+            copy = self.button_keys()
+            at = int(copy["Left"]), int(copy["Top"])
+            self.assertNotEqual(at, (left + 20, top + 20))
+            self.shows(*at, self.laid(*at), "the copy's picture over the background under it")
+            files = self.written(Path(folder).name)
+            self.assertPixels(bmp24(files[copy["NABitmap"].replace("\\", "/")])[3], self.laid(*at))
+            self.assertPixels(bmp24(files["pictures/art.bmp"])[3], self.laid(left + 20, top + 20))
 
     def test_a_button_from_one_picture_gets_the_other_states_from_it(self):
         self.new_menu_with_background()
