@@ -3,7 +3,7 @@ autorun-sim play's shots, the plain words of a click, the registry, findings, la
 input, and a menu made on the page from nothing down to its zip. Usage: designer_test.py
 SITE_FOLDER AUTORUN_SIM"""
 
-import base64, contextlib, functools, io, struct, subprocess, sys, tempfile, time, unittest, zipfile, zlib
+import base64, contextlib, functools, io, struct, subprocess, sys, tempfile, unittest, zipfile, zlib
 from pathlib import Path
 
 from selenium.common.exceptions import NoAlertPresentException
@@ -82,19 +82,8 @@ def crlf_menu(folder):
     return ini
 
 
-class Designer(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server, cls.url = chromium.serve(SITE)
-        cls.work = tempfile.TemporaryDirectory()
-        cls.driver = chromium.start(cls.work.name, 1400, 1000)
-        cls.downloads = Path(cls.work.name) / "downloads"
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.driver.quit()
-        cls.server.shutdown()
-        cls.work.cleanup()
+class Designer(chromium.PageCase):
+    SITE = SITE
 
     def open(self, query="?demo"):
         """Loads the page; without a query, until it can open a folder (its module has loaded)."""
@@ -103,16 +92,6 @@ class Designer(unittest.TestCase):
             self.settle()
         else:
             self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
-
-    def js(self, script, *args):
-        return self.driver.execute_script(script, *args)
-
-    def until(self, condition, what):
-        for _ in range(600):  # 30 s, for a machine busy with builds
-            if condition():
-                return
-            time.sleep(0.05)
-        self.fail(f"the page never showed {what}")
 
     def settle(self, after=0, state="idle"):
         self.until(lambda: self.js("return document.body.dataset.state") == state and

@@ -50,9 +50,8 @@ def ico_images(data):
     return images
 
 
-class Forms(unittest.TestCase):
-    setUpClass = classmethod(base.Designer.setUpClass.__func__)
-    tearDownClass = classmethod(base.Designer.tearDownClass.__func__)
+class Forms(base.chromium.PageCase):
+    SITE = base.SITE
     for name in ("open", "js", "until", "settle", "frames", "text", "open_folder", "question", "download", "saved", "ini_text"):
         locals()[name] = getattr(base.Designer, name)
 

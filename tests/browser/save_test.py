@@ -2,7 +2,7 @@
 for the folder the directory picker hands out, and is read back after each save. Usage:
 save_test.py SITE_FOLDER"""
 
-import base64, io, sys, tempfile, time, unittest, zipfile
+import base64, io, sys, tempfile, unittest, zipfile
 from pathlib import Path
 
 from selenium.common.exceptions import NoAlertPresentException
@@ -60,34 +60,13 @@ START = {"autorun.ini": b"[Main]\r\nAppName=Old\r\nIcon=missing.ico\r\n", "notes
          "autorun.inf/": None}
 
 
-class SaveToFolder(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server, cls.url = chromium.serve(SITE)
-        cls.work = tempfile.TemporaryDirectory()
-        cls.driver = chromium.start(cls.work.name, 1400, 1000)
-        cls.downloads = Path(cls.work.name) / "downloads"
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.driver.quit()
-        cls.server.shutdown()
-        cls.work.cleanup()
+class SaveToFolder(chromium.PageCase):
+    SITE = SITE
 
     def setUp(self):
         self.driver.get(self.url)
         self.until(lambda: self.js("return document.body.dataset.state") == "stopped", "the page ready")
         self.opfs_write({}, [path.rstrip("/") for path in self.opfs() if "/" not in path.rstrip("/")])
-
-    def js(self, script, *args):
-        return self.driver.execute_script(script, *args)
-
-    def until(self, condition, what):
-        for _ in range(600):  # 30 s, for a machine busy with builds
-            if condition():
-                return
-            time.sleep(0.05)
-        self.fail(f"the page never showed {what}")
 
     def frames(self):
         return int(self.js("return document.body.dataset.frames || 0"))

@@ -4,7 +4,11 @@ its benchmark and its screenshot share it."""
 
 import functools
 import http.server
+import pathlib
+import tempfile
 import threading
+import time
+import unittest
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -40,3 +44,33 @@ def start(work, width, height):
     driver.execute_cdp_cmd("Browser.setDownloadBehavior",
                            {"behavior": "allow", "downloadPath": f"{work}/downloads"})
     return driver
+
+
+class PageCase(unittest.TestCase):
+    """Test cases that share one served site and one browser: SITE is the folder to serve; the
+    class gets server, url, work (a temporary folder), driver and downloads."""
+    SITE = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server, cls.url = serve(cls.SITE)
+        cls.work = tempfile.TemporaryDirectory()
+        cls.driver = start(cls.work.name, 1400, 1000)
+        cls.downloads = pathlib.Path(cls.work.name) / "downloads"
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.shutdown()
+        cls.work.cleanup()
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def until(self, condition, what):
+        """Waits up to 30 s, for a machine busy with builds, for condition() to hold."""
+        for _ in range(600):
+            if condition():
+                return
+            time.sleep(0.05)
+        self.fail(f"the page never showed {what}")
