@@ -2,7 +2,6 @@
 // reports them as a compiler does, one finding a line.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "config/text_encoding.h"
 #include "platform/sim/sim.h"
@@ -30,14 +29,13 @@ std::vector<Finding> collectFindings(const Options& options) {
     Application app;
     std::optional<std::string> host =
         sim::resolvePath(std::string(app.baseDirectory.text()) + "autorun.ini");
-    std::ifstream in;
-    if (host) in.open(*host, std::ios::binary);
-    if (!host || !in || app.configText == nullptr) {
+    std::optional<std::string> read = host ? sim::readHostFile(*host) : std::nullopt;
+    if (!read || app.configText == nullptr) {
         return {Finding{0, Severity::error,
                         "there is no autorun.ini in the menu folder " + options.dir +
                             ": the menu shows an empty window without title, picture or buttons"}};
     }
-    std::string bytes = readAll(in);
+    std::string bytes = std::move(*read);
     if (textEncoding() == TextEncoding::utf8) bytes.erase(0, byteOrderMarkSize);
     CheckContext context(options, app, bytes);
     if (checkEncoding(context)) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -157,9 +156,6 @@ std::string shownText(const Finding& finding);
 
 // Every finding about the menu folder of the prepared machine, sorted by line.
 std::vector<Finding> collectFindings(const Options& options);
-
-// Every byte of an open host file, from its start.
-std::string readAll(std::ifstream& in);
 
 // The checks, each over one area of the file.
 // False when the file cannot be read as text at all and nothing else is worth a look.

@@ -1,10 +1,10 @@
 // Reading a picture as the menu does, and explaining why a file shows nothing or shows other
 // than it looks in a paint program.
 #include <cstring>
-#include <fstream>
 
 #include "images/image_set.h"
 #include "platform/files.h"
+#include "platform/sim/sim.h"
 #include "tools/autorun_sim/check_context.h"
 
 namespace autorun::tool {
@@ -85,19 +85,6 @@ void checkPixelData(CheckContext& c, int32_t offset, const std::string& what,
 
 }  // namespace
 
-std::string readAll(std::ifstream& in) {
-    // In one read: a stream copied through a string stream goes a character at a time, which
-    // costs seconds on a file of megabytes in the designer page.
-    std::string bytes;
-    if (!in.seekg(0, std::ios::end)) return bytes;
-    std::streamoff size = in.tellg();
-    in.seekg(0);
-    bytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
-
 PictureInfo inspectPicture(CheckContext& c, int32_t offset, const std::string& what,
                            const std::string& value, const std::string& path) {
     PictureInfo info;
@@ -111,8 +98,7 @@ PictureInfo inspectPicture(CheckContext& c, int32_t offset, const std::string& w
         why = readPicture(file, record);
         platform::closeFile(file);
     }
-    std::ifstream in(*host, std::ios::binary);
-    std::string bytes = readAll(in);
+    std::string bytes = sim::readHostFile(*host).value_or("");
     if (record.header.biWidth == 0) {
         c.error(offset, what + " " + quote(value) + " cannot be shown: " + refusal(bytes, why) +
                             "; save it as an uncompressed 24-bit BMP");

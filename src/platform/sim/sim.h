@@ -1,6 +1,7 @@
 // Control of the simulated platform: the machine the menu runs on in tests and in autorun-sim.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -30,6 +31,9 @@ void setCurrentDirectory(const std::string& windowsPath);
 void mapFolder(const std::string& hostFolder);
 // The host path a menu path stands for, or nothing when it names no existing file.
 std::optional<std::string> resolvePath(const std::string& windowsPath);
+// The bytes of a host file in one read (at most limit of them), or nothing when it cannot be
+// read.
+std::optional<std::string> readHostFile(const std::string& hostPath, size_t limit = SIZE_MAX);
 
 // Registry below HKEY_CURRENT_USER. Key paths compare regardless of case.
 constexpr uint32_t regSz = 1;

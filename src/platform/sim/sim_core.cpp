@@ -2,6 +2,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "config/text_encoding.h"
@@ -149,6 +151,30 @@ std::optional<std::string> resolvePath(const std::string& windowsPath) {
     struct stat info;
     if (!host || stat(host->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     return host;
+}
+
+std::optional<std::string> readHostFile(const std::string& hostPath, size_t limit) {
+    FILE* file = std::fopen(hostPath.c_str(), "rb");
+    if (file == nullptr) return std::nullopt;
+    // One read of the size the file reports, then what may have been added since: a file read
+    // a character at a time costs seconds at a few megabytes in the designer page.
+    std::string bytes;
+    struct stat info;
+    if (fstat(fileno(file), &info) == 0 && info.st_size > 0)
+        bytes.resize(std::min(static_cast<size_t>(info.st_size), limit));
+    size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    bytes.resize(got);
+    char more[4096];
+    while (got == bytes.size() && bytes.size() < limit) {
+        size_t n = std::fread(more, 1, std::min(sizeof more, limit - bytes.size()), file);
+        if (n == 0) break;
+        bytes.append(more, n);
+        got = bytes.size();
+    }
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::nullopt;
+    return bytes;
 }
 
 const std::vector<std::string>& trace() {

@@ -1,8 +1,6 @@
 // The simulated registry below HKEY_CURRENT_USER and RegOpenKeyExW / RegQueryValueExW over it.
 #include <cstring>
-#include <fstream>
 #include <new>
-#include <sstream>
 
 #include "platform/registry.h"
 #include "platform/sim/sim_world.h"
@@ -83,14 +81,12 @@ std::optional<RegistryValue> registryValue(const std::string& key, const std::st
 }
 
 bool loadRegistryFile(const std::string& hostPath, std::string& error) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in) {
+    std::optional<std::string> content = readHostFile(hostPath);
+    if (!content) {
         error = hostPath + ": cannot be read";
         return false;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return loadRegistryText(content.str(), hostPath, error);
+    return loadRegistryText(*content, hostPath, error);
 }
 
 bool loadRegistryText(const std::string& content, const std::string& fileName, std::string& error) {

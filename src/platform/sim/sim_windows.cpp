@@ -1,5 +1,4 @@
 // The simulated window system: classes, one window's frame and client area, queues and painting.
-#include <fstream>
 
 #include "platform/sim/sim_world.h"
 #include "platform/window_system.h"
@@ -307,9 +306,8 @@ IconHandle loadIconFromFile(InstanceHandle, const char* path) {
     std::optional<std::string> host = path != nullptr ? resolvePath(path) : std::nullopt;
     bool icon = false;
     if (host) {
-        std::ifstream in(*host, std::ios::binary);
-        char head[4] = {};
-        icon = in.read(head, 4) && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0;
+        std::optional<std::string> head = readHostFile(*host, 4);
+        icon = head && *head == std::string("\0\0\1\0", 4);
     }
     uintptr_t h = icon ? newHandle() : 0;
     record("LoadImageW file=" + quoted(path) +
