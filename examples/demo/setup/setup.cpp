@@ -1,6 +1,8 @@
 // The demo installer: shows its progress for a few seconds, then records its folder in the
 // registry value that the demo menu's rules and its Start demo button read. Started with the
-// argument /start it plays the installed program instead: a window that closes by itself.
+// argument /start it plays the installed program instead: a window that closes by itself. With
+// AUTORUN_DEMO_HOLD set, as the demo's scripted journey sets it, either window stays once done
+// until it is clicked, so that a busy machine cannot close it before the journey has seen it.
 #include <windows.h>
 
 #include <cstring>
@@ -14,6 +16,8 @@ const int ticksToFinish = 50;  // about 2.5 seconds
 const int ticksToLinger = 6;   // the full bar stays a moment before the window closes
 
 bool startMode = false;
+bool held = false;
+bool clicked = false;  // held and clicked before its work was done: it closes once it is
 int ticks = 0;
 char folder[MAX_PATH] = "";
 
@@ -82,8 +86,13 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_TIMER:
             ++ticks;
             if (ticks == ticksToFinish && !startMode) recordInstallation();
-            if (ticks >= ticksToFinish + ticksToLinger) {
+            if (clicked && ticks >= ticksToFinish) {
                 DestroyWindow(window);
+            } else if (ticks >= ticksToFinish + ticksToLinger) {
+                if (held)
+                    KillTimer(window, 1);
+                else
+                    DestroyWindow(window);
             } else {
                 InvalidateRect(window, nullptr, FALSE);
             }
@@ -92,7 +101,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             paint(window);
             return 0;
         case WM_LBUTTONDOWN:
-            if (startMode) DestroyWindow(window);
+            if (startMode || (held && ticks >= ticksToFinish))
+                DestroyWindow(window);
+            else if (held)
+                clicked = true;
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -107,6 +119,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     startMode = commandLine != nullptr && std::strstr(commandLine, "/start") != nullptr;
     readOwnFolder();
+    held = GetEnvironmentVariableA("AUTORUN_DEMO_HOLD", nullptr, 0) > 0;
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = windowProc;
