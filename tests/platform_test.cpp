@@ -37,6 +37,7 @@ struct Scenario {
     // Trace lines, each given by its beginning, that must occur in this order; a line given
     // with a leading "!" must occur nowhere.
     std::vector<std::string> expected;
+    int32_t exitCode = 0;  // what WinMain returns
 };
 
 bool isElevated(const std::string& commandLine) {
@@ -102,7 +103,8 @@ const Scenario scenarios[] = {
     {"AWindowThatCannotBeCreatedEndsTheProgramAtOnce",
      "RUN a.exe",
      [] { sim::failNextCreateWindow(); },
-     {"CreateWindowExW", "UnregisterClassW", "!GetMessageW", "!_wfopen name=\"C:\\menu\\a.bmp\""}},
+     {"CreateWindowExW", "UnregisterClassW", "!GetMessageW", "!_wfopen name=\"C:\\menu\\a.bmp\""},
+     1},
     {"ATakenClassEndsTheProgramAtOnce",
      "RUN a.exe",
      [] {
@@ -113,7 +115,8 @@ const Scenario scenarios[] = {
      },
      {"RegisterClassExW class=\"AutoRun_Kestu\" style=0x8 procedure=yes icon=none cursor=32512 "
       "brush=sys12 result=0",
-      "!CreateWindowExW", "!GetMessageW"}},
+      "!CreateWindowExW", "!GetMessageW"},
+     1},
     {"WithoutACurrentDirectoryTheMenuReadsWhereItRuns",
      "RUN b.exe",
      [] { sim::setCurrentDirectory(""); },
@@ -122,7 +125,8 @@ const Scenario scenarios[] = {
     {"AFailingGetMessageEndsTheLoop",
      "RUN a.exe",
      [] { sim::failNextGetMessage(); },
-     {"GetMessageW result=-1", "UnregisterClassW", "!CreateProcessW"}},
+     {"GetMessageW result=-1", "UnregisterClassW", "!CreateProcessW"},
+     1},
     {"TheFittingStepCorrectsTheSizeByWhatTheRealFrameTakes",
      "RUN a.exe",
      [] { sim::setWindowFrame(16, 2, 3); },
@@ -163,7 +167,7 @@ TEST_P(ProgramOnAMisbehavingMachine, TraceShowsWhatTheMenuAsksOfWindows) {
     });
     {
         Application app;
-        EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+        EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), s.exitCode);
     }
     EXPECT_EQ(sim::openProcessHandles(), 0);
     EXPECT_EQ(sim::liveDrawingObjects(), 0);

@@ -158,10 +158,11 @@ int32_t fileSize(FileHandle file);
 // The window procedure of the menu's window class.
 intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-// Takes the window's messages and dispatches them until the quit message arrives.
-void runMessageLoop();
+// Dispatches messages until the quit message (true) or until GetMessage fails (false).
+bool runMessageLoop();
 
-// The program: registers the class, shows the menu and runs the message loop; returns 0.
+// The program: registers the class, shows the menu and runs the message loop. Returns 0 once the
+// menu is closed, 1 when its class or window cannot be had or its message loop fails.
 int32_t WinMain(InstanceHandle instance, InstanceHandle previousInstance, char* commandLine,
                 int32_t showCommand);
 

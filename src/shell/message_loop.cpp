@@ -4,12 +4,13 @@
 
 namespace autorun {
 
-void runMessageLoop() {
+bool runMessageLoop() {
     Message message;
     // GetMessage sleeps until something arrives, so an idle menu costs no processor time.
     for (;;) {
         int32_t result = platform::getMessage(message);
-        if (result == 0 || result == -1) break;
+        if (result == 0) return true;
+        if (result == -1) return false;
         platform::translateMessage(message);
         platform::dispatchMessage(message);
     }

@@ -1,7 +1,7 @@
 // The running program: window class, centred window, the menu, the message loop and the procedure.
 #include "config/application.h"
-#include "platform/accessibility.h"
 #include "config/text_encoding.h"
+#include "platform/accessibility.h"
 #include "platform/drawing.h"
 #include "platform/window_system.h"
 
@@ -10,6 +10,9 @@ namespace autorun {
 namespace {
 
 const char* const className = "AutoRun_Kestu";
+
+// A menu that never showed, or whose loop broke, must not tell its starter that all went well.
+const int32_t exitFailed = 1;
 
 // Integer halving towards minus infinity, as the centring needs for windows wider than the screen.
 int32_t halfDown(int32_t value) {
@@ -33,7 +36,7 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
     windowClass.cursor = platform::loadArrowCursor();
     windowClass.background = platform::getSysColorBrush(colorAppWorkspace);
     windowClass.className = className;
-    if (!platform::registerClass(windowClass)) return 0;
+    if (!platform::registerClass(windowClass)) return exitFailed;
 
     app.lookup("Main", keys::showCaption);
     bool caption = captionWanted(app.currentValue);
@@ -61,15 +64,16 @@ int32_t WinMain(InstanceHandle instance, InstanceHandle, char*, int32_t) {
 
     app.mainWindow.create(className, x, y, instance);
     // Without a window nothing could ever end the loop: the process would wait unseen for ever.
+    bool closed = false;
     if (app.mainWindow.hwnd != nullptr) {
         app.mainWindow.drawBackground();
         app.reinitialise();
-        runMessageLoop();
+        closed = runMessageLoop();
         if (app.accessibilityClient) platform::leaveAccessibility();
     }
 
     platform::unregisterClass(className, instance);
-    return 0;
+    return closed ? 0 : exitFailed;
 }
 
 intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
