@@ -60,10 +60,12 @@ def windows_path(unix_path):
 
 def wine_environment(prefix, display="", locale="C"):
     """Wine takes the ANSI code page from the Unix locale: 1252 for C and en_US.UTF-8, 1251 for
-    ru_RU.UTF-8. Its Unix file names are UTF-8 in every locale. AUTORUN_WINEDEBUG, when set,
-    gives Wine's debug channels (e.g. +ole,+rpc) to every program of the session; each program's
-    log is kept with the files of a failed run."""
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=os.environ.get("AUTORUN_WINEDEBUG", "-all"),
+    ru_RU.UTF-8. Its Unix file names are UTF-8 in every locale. Wine's own errors go to each
+    program's log, which is kept with the files of a failed run: a program that fails for Wine's
+    reasons says why there. AUTORUN_WINEDEBUG, when set, gives other debug channels (e.g.
+    +ole,+rpc) to every program of the session."""
+    debug = os.environ.get("AUTORUN_WINEDEBUG", "-all,err+all")
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=debug,
                DISPLAY=display, LC_ALL=locale,
                # No prompts to install the .NET and HTML engines, which nothing here uses.
                WINEDLLOVERRIDES="mscoree,mshtml=")
