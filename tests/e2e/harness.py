@@ -20,13 +20,18 @@ BUTTON_W, BUTTON_H = 100, 40
 CASES = {}
 
 
-def case(function=None, locale="C"):
-    """Registers a case under its name, those of hostile.py, x64.py and from_page.py as
-    hostile.NAME, x64.NAME and from_page.NAME; @case(locale=...) runs Wine in that Unix locale, which sets the ANSI code page."""
+def case(function=None, locale="C", x64=False):
+    """Registers a case under its name, those of hostile.py and from_page.py as hostile.NAME and
+    from_page.NAME; @case(locale=...) runs Wine in that Unix locale, which sets the ANSI code
+    page; @case(x64=True) registers it a second time as x64.NAME, which runs the 64-bit build of
+    the same sources under Wine's 64-bit loader."""
     def register(function):
         function.locale = locale
         module = function.__module__
-        CASES[(module + "." if module in ("hostile", "x64", "from_page") else "") + function.__name__] = function
+        name = (module + "." if module in ("hostile", "from_page") else "") + function.__name__
+        CASES[name] = function
+        if x64:
+            CASES["x64." + name] = function
         return function
     return register(function) if function else register
 
@@ -140,9 +145,9 @@ class Case(Session):
         return self.wine(os.path.join(self.mingw, "e2e", "driver.exe"), *args, check_result=check_result)
 
     def reader(self, *args):
-        """The driver reading the menu through accessibility, as a screen reader: always the
-        64-bit build under Wine's 64-bit loader, which runs natively, as a 32-bit reader under
-        the emulator can crash in its own exit just as the menu can (see x64.py)."""
+        """The driver reading the menu through accessibility, as a screen reader: the 64-bit
+        build under Wine's 64-bit loader, so that the 32-bit menu is read across processes of
+        two kinds, as on 64-bit Windows, by a reader that runs natively here."""
         driver = os.path.join(self.mingw64 or "", "e2e", "driver.exe")
         check(os.path.isfile(driver), "%s is missing: build the 64-bit programs first (cmake --preset mingw64 "
               "&& cmake --build --preset mingw64)" % driver)
@@ -163,13 +168,6 @@ class Case(Session):
     def exited(self):
         code, self.menu = self.menu.wait_exit(), None
         check(code == 0, "the menu ended with exit code %d, expected 0" % code)
-
-    def end_unclosed(self):
-        """Ends the menu without closing it, in the 32-bit cases whose close x64.py checks: a
-        32-bit Wine process that runs under an emulator can crash in its own exit for as long
-        as the worker thread of a COM call it answered lingers (see x64.py)."""
-        self.menu.kill()
-        self.menu = None
 
     # The programs the menu started, as the recorder logged them.
 
