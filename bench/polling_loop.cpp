@@ -5,7 +5,7 @@
 
 namespace autorun {
 
-void runMessageLoop() {
+bool runMessageLoop() {
     Message message;
     while (message.message != wm::quit) {
         if (platform::peekMessage(message, true)) {
@@ -13,6 +13,7 @@ void runMessageLoop() {
             platform::dispatchMessage(message);
         }
     }
+    return true;
 }
 
 }  // namespace autorun
