@@ -20,16 +20,17 @@ BUTTON_W, BUTTON_H = 100, 40
 CASES = {}
 
 
-def case(function=None, locale="C", x64=False):
+def case(function=None, locale="C", x86=True, x64=False):
     """Registers a case under its name, those of hostile.py and from_page.py as hostile.NAME and
     from_page.NAME; @case(locale=...) runs Wine in that Unix locale, which sets the ANSI code
-    page; @case(x64=True) registers it a second time as x64.NAME, which runs the 64-bit build of
-    the same sources under Wine's 64-bit loader."""
+    page; @case(x64=True) registers it also as x64.NAME, which runs the 64-bit build of the same
+    sources under Wine's 64-bit loader, and x86=False leaves out the 32-bit one."""
     def register(function):
         function.locale = locale
         module = function.__module__
         name = (module + "." if module in ("hostile", "from_page") else "") + function.__name__
-        CASES[name] = function
+        if x86:
+            CASES[name] = function
         if x64:
             CASES["x64." + name] = function
         return function
