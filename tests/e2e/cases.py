@@ -306,7 +306,8 @@ def screen_reader_close_while_holding(t):
 
 # Only the 64-bit build: on machines that run 32-bit programs through qemu's user-mode emulator
 # (scripts/setup), the 32-bit menu closed while calls keep arriving can still die in the
-# emulator (exit code -11, qemu's uncaught segmentation fault), rarely, on Wine's own threads.
+# emulator (exit code -11, qemu's uncaught segmentation fault), rarely, in Wine's own ending of
+# the process, after the menu's code has returned.
 @case(x86=False, x64=True)
 def screen_reader_close_while_calling(t):
     # Closed while the reader calls the object without pause, until a call fails.
